@@ -1,0 +1,116 @@
+#include "pack/file_stream.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace scrpack {
+
+void FileStream::open(const std::string& path, platform::OpenMode mode) {
+  close();
+  file_ = platform::openFile(path, mode);
+  position_ = 0;
+}
+
+int64_t FileStream::length() {
+  if (!file_) return 0;
+  const int64_t onDisk = file_->length();
+  const int64_t pendingEnd =
+      writeBuffer_.empty()
+          ? 0
+          : writeStart_ + static_cast<int64_t>(writeBuffer_.size());
+  return std::max(onDisk, pendingEnd);
+}
+
+void FileStream::seek(int64_t position) {
+  if (!file_ || position < 0) return;
+  position_ = position;
+}
+
+size_t FileStream::read(void* buffer, size_t count) {
+  if (!file_) return 0;
+  // Reads see what was written before them.
+  flushWrites();
+  auto* out = static_cast<unsigned char*>(buffer);
+  size_t done = 0;
+  while (done < count) {
+    const int64_t bufferEnd =
+        readStart_ + static_cast<int64_t>(readBuffer_.size());
+    if (position_ >= readStart_ && position_ < bufferEnd) {
+      const size_t offset = static_cast<size_t>(position_ - readStart_);
+      const size_t n = std::min(count - done, readBuffer_.size() - offset);
+      std::memcpy(out + done, readBuffer_.data() + offset, n);
+      done += n;
+      position_ += static_cast<int64_t>(n);
+      continue;
+    }
+    if (count - done >= kBufferSize) {
+      // Large reads go straight into the caller's buffer.
+      const size_t n = file_->readAt(position_, out + done, count - done);
+      done += n;
+      position_ += static_cast<int64_t>(n);
+      break;
+    }
+    readBuffer_.resize(kBufferSize);
+    const size_t n = file_->readAt(position_, readBuffer_.data(), kBufferSize);
+    readBuffer_.resize(n);
+    readStart_ = position_;
+    if (n == 0) break;
+  }
+  return done;
+}
+
+bool FileStream::readExact(void* buffer, size_t count) {
+  if (!file_) return false;
+  const size_t got = read(buffer, count);
+  if (got < count) {
+    std::memset(static_cast<unsigned char*>(buffer) + got, 0, count - got);
+    // The unreadable bytes still count as read.
+    position_ += static_cast<int64_t>(count - got);
+  }
+  return true;
+}
+
+void FileStream::write(const void* buffer, size_t count) {
+  if (!file_ || count == 0) return;
+  dropReadBuffer();
+  const auto* in = static_cast<const unsigned char*>(buffer);
+  const int64_t pendingEnd =
+      writeStart_ + static_cast<int64_t>(writeBuffer_.size());
+  if (!writeBuffer_.empty() &&
+      (position_ != pendingEnd ||
+       writeBuffer_.size() + count > kBufferSize)) {
+    flushWrites();
+  }
+  if (writeBuffer_.empty() && count >= kBufferSize) {
+    file_->writeAt(position_, in, count);
+    position_ += static_cast<int64_t>(count);
+    return;
+  }
+  if (writeBuffer_.empty()) {
+    writeBuffer_.reserve(kBufferSize);
+    writeStart_ = position_;
+  }
+  writeBuffer_.insert(writeBuffer_.end(), in, in + count);
+  position_ += static_cast<int64_t>(count);
+}
+
+void FileStream::flushWrites() {
+  if (writeBuffer_.empty()) return;
+  file_->writeAt(writeStart_, writeBuffer_.data(), writeBuffer_.size());
+  writeBuffer_.clear();
+}
+
+void FileStream::dropReadBuffer() {
+  readBuffer_.clear();
+  readStart_ = 0;
+}
+
+void FileStream::close() {
+  if (!file_) return;
+  flushWrites();
+  dropReadBuffer();
+  file_.reset();
+  position_ = 0;
+}
+
+}  // namespace scrpack

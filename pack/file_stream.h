@@ -1,0 +1,60 @@
+// Buffered access to one file of the packing run, with the run's rules for
+// failure: a file that could not be opened is inert (length 0, reads give
+// nothing, writes and seeks do nothing), a byte that cannot be read comes
+// back as zero, and a failed write loses its bytes without notice.
+#ifndef SCRPACK_PACK_FILE_STREAM_H_
+#define SCRPACK_PACK_FILE_STREAM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+
+namespace scrpack {
+
+class FileStream {
+ public:
+  FileStream() = default;
+  ~FileStream() { close(); }
+  FileStream(const FileStream&) = delete;
+  FileStream& operator=(const FileStream&) = delete;
+
+  // Opens |path| (backslash separated) in the given mode; on failure the
+  // stream stays closed and inert.
+  void open(const std::string& path, platform::OpenMode mode);
+  bool isOpen() const { return file_ != nullptr; }
+
+  int64_t length();
+  void seek(int64_t position);
+  // Fills |buffer| with the next |count| bytes from the position; bytes that
+  // cannot be read are zero. Returns false, and leaves |buffer| untouched,
+  // only when the stream is closed.
+  bool readExact(void* buffer, size_t count);
+  // Reads up to |count| bytes; returns how many were available.
+  size_t read(void* buffer, size_t count);
+  void write(const void* buffer, size_t count);
+  // Writes out what is buffered and closes.
+  void close();
+
+ private:
+  static constexpr size_t kBufferSize = 128 * 1024;
+
+  void flushWrites();
+  void dropReadBuffer();
+
+  std::unique_ptr<platform::FileHandle> file_;
+  int64_t position_ = 0;
+  // Read-ahead: bytes [readStart_, readStart_ + readBuffer_.size()).
+  std::vector<unsigned char> readBuffer_;
+  int64_t readStart_ = 0;
+  // Pending writes: bytes [writeStart_, writeStart_ + writeBuffer_.size()).
+  std::vector<unsigned char> writeBuffer_;
+  int64_t writeStart_ = 0;
+};
+
+}  // namespace scrpack
+
+#endif  // SCRPACK_PACK_FILE_STREAM_H_

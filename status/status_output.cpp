@@ -1,0 +1,109 @@
+#include "status/status_output.h"
+
+#include <utility>
+
+#include "platform/system.h"
+
+namespace scrpack {
+namespace {
+
+constexpr int32_t kBellHz = 1000;
+constexpr int32_t kBellMs = 250;
+const unsigned char kLineEnd[] = {0x0D, 0x0A};
+
+void systemBell() { platform::beep(kBellHz, kBellMs); }
+
+}  // namespace
+
+ConsoleBackEnd::ConsoleBackEnd(SleepFunction sleep, BellFunction bell)
+    : sleep_(std::move(sleep)), bell_(std::move(bell)) {}
+
+ConsoleBackEnd::ConsoleBackEnd(std::unique_ptr<platform::Console> console,
+                               SleepFunction sleep, BellFunction bell)
+    : console_(std::move(console)),
+      sleep_(std::move(sleep)),
+      bell_(std::move(bell)) {}
+
+void ConsoleBackEnd::start() {
+  if (!console_) console_ = platform::Console::Create();
+}
+
+void ConsoleBackEnd::print(const unsigned char* bytes, size_t size) {
+  if (size == 0) return;
+  start();
+  if (TextSurface* surface = console_->surface()) {
+    printText(*surface, bytes, size, bell_);
+  } else {
+    // Redirected output gets the bytes as they are; no text rule applies.
+    console_->writeRaw(bytes, size);
+  }
+}
+
+bool ConsoleBackEnd::keyTest() {
+  start();
+  incoming_.clear();
+  console_->takeKeys(&incoming_);
+  for (uint32_t code : incoming_) keys_.enter(code);
+  return keys_.testAndClear();
+}
+
+StatusOutput::StatusOutput(std::unique_ptr<WindowBackEnd> window)
+    : StatusOutput(std::move(window),
+                   std::unique_ptr<ConsoleBackEnd>(new ConsoleBackEnd(
+                       platform::sleepMilliseconds, systemBell)),
+                   platform::sleepMilliseconds) {}
+
+StatusOutput::StatusOutput(std::unique_ptr<WindowBackEnd> window,
+                           std::unique_ptr<ConsoleBackEnd> console,
+                           SleepFunction sleep)
+    : window_(std::move(window)),
+      console_(std::move(console)),
+      sleep_(std::move(sleep)) {}
+
+StatusOutput::~StatusOutput() { close(); }
+
+int StatusOutput::open(int32_t width, int32_t height, int32_t bitsPerPixel,
+                       int32_t pages, int32_t flags, int32_t refreshRate) {
+  if (window_ && !windowOpen_ &&
+      window_->open(width, height, bitsPerPixel, pages, flags, refreshRate) ==
+          0) {
+    windowOpen_ = true;
+    window_->text().cursor() = TextCursor();
+    window_->text().pendingWrap() = false;
+    return 0;
+  }
+  if (windowOpen_) return 0;
+  // The console is ours from here on: keys typed during the run count.
+  console_->start();
+  return 1;
+}
+
+void StatusOutput::printLine(const std::string& text) {
+  if (!text.empty()) {
+    print(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+  }
+  print(kLineEnd, sizeof kLineEnd);
+}
+
+void StatusOutput::print(const unsigned char* bytes, size_t size) {
+  if (size == 0) return;
+  if (windowOpen_) {
+    printText(window_->text(), bytes, size, systemBell);
+  } else {
+    console_->print(bytes, size);
+  }
+}
+
+void StatusOutput::pause(int32_t milliseconds) {
+  pauseFor(milliseconds, sleep_, [this] {
+    return windowOpen_ ? window_->keyTest() : console_->keyTest();
+  });
+}
+
+void StatusOutput::close() {
+  if (!windowOpen_) return;
+  window_->close();
+  windowOpen_ = false;
+}
+
+}  // namespace scrpack

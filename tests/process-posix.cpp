@@ -1,0 +1,73 @@
+#include "tests/process.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "tests/temp_dir.h"
+
+namespace scrpack {
+namespace testing {
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr uid_t kNobody = 65534;
+}
+
+fs::path toolPath() { return SCRPACK_BINARY; }
+
+bool permissionsApply() { return true; }
+
+void makeReadOnly(const fs::path& path) {
+  ::chmod(path.c_str(), fs::is_directory(path) ? 0555 : 0444);
+}
+
+void makeWorldWritable(const fs::path& path) {
+  ::chmod(path.c_str(), fs::is_directory(path) ? 0777 : 0666);
+}
+
+ToolRun runTool(const fs::path& workDir, const ToolOptions& options) {
+  TempDir outputDir;
+  const fs::path outputPath = outputDir.path() / "stdout";
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int in = ::open("/dev/null", O_RDONLY);
+    if (out < 0 || in < 0 || ::chdir(workDir.c_str()) != 0) ::_exit(101);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::unsetenv("DISPLAY");
+    for (const std::string& entry : options.environment) {
+      ::putenv(const_cast<char*>(entry.c_str()));
+    }
+    if (options.unprivileged && ::geteuid() == 0) {
+      if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 ||
+          ::setuid(kNobody) != 0) {
+        ::_exit(102);
+      }
+    }
+    const std::string binary = toolPath().string();
+    ::execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+    ::_exit(103);
+  }
+  ToolRun run;
+  int status = 0;
+  if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    run.exitCode = WEXITSTATUS(status);
+  }
+  run.seconds = std::chrono::duration<double>(
+                    std::chrono::steady_clock::now() - start)
+                    .count();
+  run.output = readFile(outputPath);
+  return run;
+}
+
+}  // namespace testing
+}  // namespace scrpack

@@ -1,0 +1,46 @@
+// Runs the scrpack binary as a process, the way a user starts it: in a
+// working directory, without arguments.
+#ifndef SCRPACK_TESTS_PROCESS_H_
+#define SCRPACK_TESTS_PROCESS_H_
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace scrpack {
+namespace testing {
+
+struct ToolOptions {
+  // Run as an unprivileged user (nobody) when the tests run as root, so
+  // that file permissions hold for the tool.
+  bool unprivileged = false;
+  // Extra environment entries, "NAME=value". The display is removed from
+  // the environment unless one is given here.
+  std::vector<std::string> environment;
+};
+
+struct ToolRun {
+  int exitCode = -1;
+  std::string output;  // standard output, redirected to a file
+  double seconds = 0;
+};
+
+ToolRun runTool(const std::filesystem::path& workDir,
+                const ToolOptions& options = ToolOptions());
+
+// The path of the binary under test.
+std::filesystem::path toolPath();
+
+// Whether permission checks apply to processes that runTool() starts with
+// |unprivileged| set (false where the platform has no such users).
+bool permissionsApply();
+
+// Makes |path| readable and enterable but not writable by anyone.
+void makeReadOnly(const std::filesystem::path& path);
+// Makes |path| writable by everyone, for a tool running unprivileged.
+void makeWorldWritable(const std::filesystem::path& path);
+
+}  // namespace testing
+}  // namespace scrpack
+
+#endif  // SCRPACK_TESTS_PROCESS_H_
