@@ -1,0 +1,142 @@
+# Turns the font art in INPUT (status/font_cp437.txt) into a C++ source file
+# OUTPUT that defines scrpack::kFontCp437.  Runs in script mode at build time:
+#
+#   cmake -DINPUT=font_cp437.txt -DOUTPUT=font_cp437_table.cpp -P font_table.cmake
+#
+# The art holds 256 glyphs for byte values 0x00 .. 0xFF in order.  Each glyph
+# is a header line "0xVV" (optionally followed by a space and a description)
+# and exactly 8 rows of exactly 8 pixels, '.' for background and '#' for
+# foreground.  Blank lines and lines starting with ';' may appear between
+# glyphs.  Every row becomes one byte with the leftmost pixel in bit 0.
+
+cmake_minimum_required(VERSION 3.13)
+
+if(NOT DEFINED INPUT OR NOT DEFINED OUTPUT)
+  message(FATAL_ERROR "font_table.cmake: pass -DINPUT=<art file> -DOUTPUT=<source file>")
+endif()
+if(NOT EXISTS "${INPUT}")
+  message(FATAL_ERROR "font_table.cmake: cannot find ${INPUT}")
+endif()
+
+file(READ "${INPUT}" _text)
+
+# CMake lists treat ';' as a separator and '[' / ']' / '\' specially, all of
+# which may occur in comments and descriptions.  Swap them for placeholders
+# before splitting the text into lines and put them back for messages.
+string(REPLACE "\\" "<bs>" _text "${_text}")
+string(REPLACE ";" "<sc>" _text "${_text}")
+string(REPLACE "[" "<lb>" _text "${_text}")
+string(REPLACE "]" "<rb>" _text "${_text}")
+string(REPLACE "\r\n" "\n" _text "${_text}")
+# A final newline would otherwise count as one more (empty) line.
+string(REGEX REPLACE "\n$" "" _text "${_text}")
+string(REPLACE "\n" ";" _lines "${_text}")
+
+function(_font_fail line_number line what)
+  string(REPLACE "<bs>" "\\" line "${line}")
+  string(REPLACE "<sc>" ";" line "${line}")
+  string(REPLACE "<lb>" "[" line "${line}")
+  string(REPLACE "<rb>" "]" line "${line}")
+  if(line STREQUAL "")
+    message(FATAL_ERROR "${INPUT}:${line_number}: ${what}")
+  endif()
+  message(FATAL_ERROR "${INPUT}:${line_number}: ${what}\n  line: '${line}'")
+endfunction()
+
+# Sets out to value written as 0xVV.
+function(_font_hex value out)
+  math(EXPR hex "${value}" OUTPUT_FORMAT HEXADECIMAL)
+  string(SUBSTRING "${hex}" 2 -1 digits)
+  string(TOUPPER "${digits}" digits)
+  string(LENGTH "${digits}" length)
+  if(length LESS 2)
+    set(digits "0${digits}")
+  endif()
+  set(${out} "0x${digits}" PARENT_SCOPE)
+endfunction()
+
+# Hex digit for each four-pixel group, keyed by the pixels from left to right
+# as 0/1 (so the key's first character is the least significant bit).
+foreach(_value RANGE 15)
+  set(_key "")
+  foreach(_bit RANGE 3)
+    math(EXPR _set "(${_value} >> ${_bit}) & 1")
+    string(APPEND _key "${_set}")
+  endforeach()
+  math(EXPR _digit "${_value}" OUTPUT_FORMAT HEXADECIMAL)
+  string(REPLACE "0x" "" _digit "${_digit}")
+  string(TOUPPER "${_digit}" "_nibble_${_key}")
+endforeach()
+
+set(_expected 0)      # byte value of the next glyph header
+set(_row 8)           # rows read of the current glyph; 8 = between glyphs
+set(_line_number 0)
+set(_body "")
+set(_glyph_bytes "")
+set(_glyph_header_line 0)
+
+foreach(_line IN LISTS _lines)
+  math(EXPR _line_number "${_line_number} + 1")
+
+  if(_row LESS 8)
+    if(NOT _line MATCHES "^[.#][.#][.#][.#][.#][.#][.#][.#]$")
+      math(EXPR _missing "8 - ${_row}")
+      _font_fail(${_line_number} "${_line}"
+        "expected a glyph row of 8 '.' or '#' characters (${_missing} more rows of glyph ${_glyph_name})")
+    endif()
+    string(REPLACE "." "0" _bits "${_line}")
+    string(REPLACE "#" "1" _bits "${_bits}")
+    string(SUBSTRING "${_bits}" 0 4 _low)
+    string(SUBSTRING "${_bits}" 4 4 _high)
+    list(APPEND _glyph_bytes "0x${_nibble_${_high}}${_nibble_${_low}}")
+    math(EXPR _row "${_row} + 1")
+    if(_row EQUAL 8)
+      list(JOIN _glyph_bytes ", " _joined)
+      string(APPEND _body "    ${_joined},  // ${_glyph_name}\n")
+      set(_glyph_bytes "")
+      math(EXPR _expected "${_expected} + 1")
+    endif()
+    continue()
+  endif()
+
+  if(_line MATCHES "^[ \t]*$" OR _line MATCHES "^<sc>")
+    continue()
+  endif()
+
+  if(NOT _line MATCHES "^0[xX]([0-9A-Fa-f][0-9A-Fa-f])( .*)?$")
+    _font_fail(${_line_number} "${_line}" "expected a glyph header '0xVV'")
+  endif()
+  if(_expected GREATER 255)
+    _font_fail(${_line_number} "${_line}" "more than 256 glyphs")
+  endif()
+  math(EXPR _value "0x${CMAKE_MATCH_1}")
+  if(NOT _value EQUAL _expected)
+    _font_hex(${_expected} _want)
+    _font_fail(${_line_number} "${_line}" "glyph out of order, expected ${_want}")
+  endif()
+  string(TOUPPER "${CMAKE_MATCH_1}" _glyph_name)
+  set(_glyph_name "0x${_glyph_name}")
+  set(_glyph_header_line ${_line_number})
+  set(_row 0)
+endforeach()
+
+if(_row LESS 8)
+  _font_fail(${_glyph_header_line} ""
+    "glyph ${_glyph_name} ends after ${_row} of 8 rows at the end of the file")
+endif()
+if(NOT _expected EQUAL 256)
+  _font_hex(${_expected} _want)
+  _font_fail(${_line_number} "" "the file ends before glyph ${_want}; 256 glyphs are needed")
+endif()
+
+file(WRITE "${OUTPUT}"
+"// Generated by cmake/font_table.cmake from status/font_cp437.txt; do not edit.
+#include \"status/font.h\"
+
+namespace scrpack {
+
+const unsigned char kFontCp437[256 * 8] = {
+${_body}};
+
+}  // namespace scrpack
+")
