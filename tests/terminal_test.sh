@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The tool on a real terminal: scrpack runs in a tmux pane, capture-pane
+# reads the screen back, and send-keys types during the run.
+#
+# usage: terminal_test.sh path/to/scrpack
+set -u
+binary=$(readlink -f "$1")
+work=$(mktemp -d)
+socket=
+trap 'tmux -L "$socket" kill-server 2>/dev/null; rm -rf "$work"' EXIT
+
+passed=0
+failed=0
+check() {  # check NAME CONDITION...
+  local name=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $name"
+  fi
+}
+
+# Starts the tool in a fresh pane of 60 x 12 cells and waits until it has
+# ended; the pane stays so its screen can be read. Sets $seconds.
+run_in_pane() {  # run_in_pane KEY_DELAY (empty: no key)
+  local key_delay=$1
+  rm -f "$work/done" "$work/velkoscr"
+  [[ -n $socket ]] && tmux -L "$socket" kill-server 2>/dev/null
+  socket="scrpack-test-$$-$RANDOM"
+  tmux -L "$socket" -f /dev/null new-session -d -x 60 -y 12 \
+    "cd '$work' && clear && start=\$(date +%s%N) && env -u DISPLAY LC_ALL=C.UTF-8 '$binary'; \
+     echo \"\$? \$(( (\$(date +%s%N) - start) / 1000000 ))\" > done; sleep 60"
+  if [[ -n $key_delay ]]; then
+    sleep "$key_delay"
+    tmux -L "$socket" send-keys x
+  fi
+  for _ in $(seq 200); do
+    [[ -s $work/done ]] && break
+    sleep 0.05
+  done
+  status=none millis=0
+  [[ -s $work/done ]] && read -r status millis < "$work/done"
+  screen=$(tmux -L "$socket" capture-pane -p)
+}
+
+mkdir -p "$work/data"
+# Each name holds a BEL, whose 250 ms tone paces the run: 8 prints with a
+# bell take 2 s before the final pause begins. One name holds an escape
+# sequence that would clear the screen if it reached the terminal raw.
+printf 'one\a.jpg\r\ntw\to\a\r\n\033[2J\a\r\nabc\bX\a\r\n' > "$work/data/flist"
+printf 'A' > "$work/data/one"$'\a'".jpg"
+
+run_in_pane ""
+echo "$screen" | sed 's/^/  | /'
+check "exit status 0" test "$status" = 0
+check "no key: the whole pause" test "$millis" -ge 3400
+row_of() { grep -nF -- "$1" <<< "$screen" | head -1 | cut -d: -f1; }
+check "names shown as glyphs" grep -qF 'one.jpg' <<< "$screen"
+check "tab stop" grep -qE '^tw      o$' <<< "$screen"
+check "escape shown, not obeyed" grep -qF '←[2J' <<< "$screen"
+check "backspace overwrites" grep -qE '^abX$' <<< "$screen"
+check "final line" grep -qF 'Jpeg files are packed to velkoscr' <<< "$screen"
+check "lines in order" test "$(row_of 'Jpeg files')" -gt "$(row_of 'abX')"
+check "pack written" test "$(stat -c %s "$work/velkoscr")" = 1537
+
+run_in_pane 0.5
+check "key during packing: exit status 0" test "$status" = 0
+check "key during packing ends the pause at once" test "$millis" -lt 3000
+check "key during packing: pack written" test "$(stat -c %s "$work/velkoscr")" = 1537
+
+echo "$passed passed, $failed failed"
+test "$failed" = 0
