@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace scrpack {
 
@@ -43,7 +44,7 @@ size_t FileStream::read(void* buffer, size_t count) {
       position_ += static_cast<int64_t>(n);
       continue;
     }
-    if (count - done >= kBufferSize) {
+    if (count - done >= kDirectSize) {
       // Large reads go straight into the caller's buffer.
       const size_t n = file_->readAt(position_, out + done, count - done);
       done += n;
@@ -81,7 +82,7 @@ void FileStream::write(const void* buffer, size_t count) {
        writeBuffer_.size() + count > kBufferSize)) {
     flushWrites();
   }
-  if (writeBuffer_.empty() && count >= kBufferSize) {
+  if (writeBuffer_.empty() && count >= kDirectSize) {
     file_->writeAt(position_, in, count);
     position_ += static_cast<int64_t>(count);
     return;
@@ -92,6 +93,37 @@ void FileStream::write(const void* buffer, size_t count) {
   }
   writeBuffer_.insert(writeBuffer_.end(), in, in + count);
   position_ += static_cast<int64_t>(count);
+}
+
+void FileStream::copyTo(FileStream& target, int64_t count) {
+  if (!file_ || count <= 0) return;
+  if (!target.file_) {
+    position_ += count;  // nothing can be written anyway
+    return;
+  }
+  int64_t left = count;
+  {
+    // Let the system move the bytes where it can.
+    flushWrites();
+    dropReadBuffer();
+    target.flushWrites();
+    target.dropReadBuffer();
+    const size_t moved = file_->copyTo(position_, *target.file_,
+                                       target.position_,
+                                       static_cast<size_t>(left));
+    position_ += static_cast<int64_t>(moved);
+    target.position_ += static_cast<int64_t>(moved);
+    left -= static_cast<int64_t>(moved);
+  }
+  std::vector<unsigned char> block;
+  while (left > 0) {
+    const size_t n = static_cast<size_t>(
+        std::min<int64_t>(left, static_cast<int64_t>(kBufferSize)));
+    block.resize(n);
+    readExact(block.data(), n);
+    target.write(block.data(), n);
+    left -= static_cast<int64_t>(n);
+  }
 }
 
 void FileStream::flushWrites() {

@@ -36,11 +36,18 @@ class FileStream {
   // Reads up to |count| bytes; returns how many were available.
   size_t read(void* buffer, size_t count);
   void write(const void* buffer, size_t count);
+  // Moves the next |count| bytes of this stream to |target|'s position, as
+  // a read of them followed by a write would: bytes that cannot be read
+  // arrive as zeros. Both positions advance by |count|.
+  void copyTo(FileStream& target, int64_t count);
   // Writes out what is buffered and closes.
   void close();
 
  private:
   static constexpr size_t kBufferSize = 128 * 1024;
+  // Reads and writes of this size or more bypass the buffers: the copy
+  // moves whole blocks, and a second copy through a buffer costs time.
+  static constexpr size_t kDirectSize = 16 * 1024;
 
   void flushWrites();
   void dropReadBuffer();

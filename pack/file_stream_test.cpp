@@ -96,5 +96,25 @@ TEST(FileStream, BufferedWritesAndReadsAgreeAcrossLargeBlocks) {
   EXPECT_EQ(dir.read("f"), expected);
 }
 
+TEST(FileStream, CopyToAppendsAfterBufferedBytesAndZeroFillsPastTheEnd) {
+  TempDir dir;
+  const std::string source(200000, 's');
+  dir.write("source", source);
+  FileStream input;
+  input.open((dir.path() / "source").string(), OpenMode::kUpdate);
+  FileStream output;
+  output.open((dir.path() / "pack").string(), OpenMode::kUpdate);
+  output.write("head", 4);  // still buffered when the copy starts
+  input.seek(10);
+  input.copyTo(output, 100);
+  input.copyTo(output, 200000);  // runs 110 bytes past the end
+  output.write("tail", 4);
+  output.close();
+  const std::string expected = "head" + source.substr(10, 100) +
+                               source.substr(110) + std::string(110, '\0') +
+                               "tail";
+  EXPECT_EQ(dir.read("pack"), expected);
+}
+
 }  // namespace
 }  // namespace scrpack

@@ -15,8 +15,6 @@ const char kFinalLine[] = "Jpeg files are packed to velkoscr";
 
 namespace {
 
-constexpr size_t kCopyBlock = 128 * 1024;
-
 // The pack file and the list file are open together for one pass; the copy
 // pass keeps them open until the run ends.
 struct PassFiles {
@@ -68,29 +66,16 @@ void directoryPass(PassFiles& files, StatusOutput& status) {
   }
 }
 
-void copyContents(FileStream& input, int32_t count, FileStream& pack,
-                  std::vector<unsigned char>& block) {
-  int64_t left = count;
-  while (left > 0) {
-    const size_t n = static_cast<size_t>(
-        left < static_cast<int64_t>(block.size()) ? left : block.size());
-    input.readExact(block.data(), n);
-    pack.write(block.data(), n);
-    left -= static_cast<int64_t>(n);
-  }
-}
-
 void copyPass(PassFiles& files, StatusOutput& status) {
   files.pack.seek(kDirectoryLength);
   int64_t dataOffset = kDirectoryLength;
-  std::vector<unsigned char> block(kCopyBlock);
   while (!files.list.atEnd()) {
     const std::string name = files.list.readName();
     status.printLine(name);
     FileStream input;
     input.open(inputPath(name), platform::OpenMode::kUpdate);
     const int32_t count = fittedSize(dataOffset, input.length());
-    copyContents(input, count, files.pack, block);
+    input.copyTo(files.pack, count);
     dataOffset += count;
   }
 }

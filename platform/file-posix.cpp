@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,12 +57,35 @@ class PosixFile : public FileHandle {
     return done;
   }
 
+  size_t copyTo(int64_t position, FileHandle& target, int64_t targetPosition,
+                size_t count) override {
+#ifdef SYS_copy_file_range
+    auto* posixTarget = dynamic_cast<PosixFile*>(&target);
+    if (!posixTarget) return 0;
+    loff_t from = position;
+    loff_t to = targetPosition;
+    size_t done = 0;
+    while (done < count) {
+      // Stops at the end of the source, and on file systems or file pairs
+      // where the kernel refuses (EXDEV, EINVAL, ENOSYS...).
+      const ssize_t n = ::copy_file_range(fd_, &from, posixTarget->fd_, &to,
+                                          count - done, 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    return done;
+#else
+    return FileHandle::copyTo(position, target, targetPosition, count);
+#endif
+  }
+
  private:
   int fd_;
 };
 
 // O_NONBLOCK keeps a FIFO from blocking the open; anything but a plain file
-// is refused right after, so it never matters for reads and writes.
+// is refused right after, and on plain files the flag has no effect.
 int openPlain(const std::string& path, int flags) {
   int fd;
   do {
@@ -73,7 +97,6 @@ int openPlain(const std::string& path, int flags) {
     ::close(fd);
     return -1;
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
 }
 

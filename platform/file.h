@@ -23,6 +23,15 @@ class FileHandle {
   // Writes up to |count| bytes at |position|; returns how many were written.
   virtual size_t writeAt(int64_t position, const void* buffer,
                          size_t count) = 0;
+  // Copies up to |count| bytes from |position| into |target| at
+  // |targetPosition| inside the operating system, without passing them
+  // through the process. Returns how many were copied; 0 where the system
+  // cannot do it for these two files, and the caller copies the rest.
+  virtual size_t copyTo(int64_t position, FileHandle& target,
+                        int64_t targetPosition, size_t count) {
+    (void)position, (void)target, (void)targetPosition, (void)count;
+    return 0;
+  }
 };
 
 enum class OpenMode {
