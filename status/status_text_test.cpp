@@ -1,0 +1,179 @@
+#include "status/status_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "status/font.h"
+
+namespace scrpack {
+namespace {
+
+constexpr uint32_t kRed = 0xFFFF0000u;
+
+class StatusTextTest : public ::testing::Test {
+ protected:
+  StatusTextTest() : frame_(640, 480), text_(frame_) {}
+
+  void print(const std::string& bytes) {
+    printText(text_, reinterpret_cast<const unsigned char*>(bytes.data()),
+              bytes.size(), [this] { lockHeldAtBell_ = frame_.lock.nesting(); });
+  }
+  void printLine(const std::string& line) {
+    if (!line.empty()) print(line);
+    print("\r\n");
+  }
+
+  // Whether the cell shows |byte|'s glyph exactly, white on black.
+  ::testing::AssertionResult cellShows(int column, int row, unsigned char byte) {
+    const unsigned char* glyph = glyphRows(byte);
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        const uint32_t want = (glyph[y] >> x) & 1 ? kOpaqueWhite : kOpaqueBlack;
+        const uint32_t got = frame_.row(row * 8 + y)[column * 8 + x];
+        if (got != want) {
+          return ::testing::AssertionFailure()
+                 << "cell (" << column << "," << row << ") pixel (" << x << ","
+                 << y << ") is " << std::hex << got << " for byte " << int(byte);
+        }
+      }
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  // Whether a text row shows |text| from column 0 and blanks after it.
+  ::testing::AssertionResult rowShows(int row, const std::string& text) {
+    for (int column = 0; column < 80; ++column) {
+      const unsigned char byte =
+          column < static_cast<int>(text.size()) ? text[column] : ' ';
+      auto result = cellShows(column, row, byte);
+      if (!result) return result << " in row " << row;
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  std::vector<int> markedRows() {
+    std::vector<int> rows;
+    for (int y = 0; y < frame_.height; ++y) {
+      if (frame_.changedRows[y]) rows.push_back(y);
+    }
+    return rows;
+  }
+
+  void clearMarks() { std::fill(frame_.changedRows.begin(), frame_.changedRows.end(), 0); }
+
+  Frame frame_;
+  StatusText text_;
+  int lockHeldAtBell_ = -1;
+};
+
+TEST_F(StatusTextTest, GridCoversTheFrame) {
+  EXPECT_EQ(text_.columns(), 80);
+  EXPECT_EQ(text_.rows(), 60);
+}
+
+TEST_F(StatusTextTest, GlyphReplacesTheWholeCell) {
+  std::fill(frame_.pixels.begin(), frame_.pixels.end(), kRed);
+  text_.cursor() = {3, 2};
+  print("A\xDB");
+  EXPECT_TRUE(cellShows(3, 2, 'A'));
+  EXPECT_TRUE(cellShows(4, 2, 0xDB));
+  // The neighbours keep what they had.
+  EXPECT_EQ(frame_.row(16)[2 * 8 + 7], kRed);
+  EXPECT_EQ(frame_.row(16)[5 * 8], kRed);
+  EXPECT_EQ(frame_.row(15)[3 * 8], kRed);
+}
+
+TEST_F(StatusTextTest, PrintMarksExactlyTheRowsItTouched) {
+  text_.cursor() = {0, 5};
+  print("abc");
+  std::vector<int> expected;
+  for (int y = 40; y < 48; ++y) expected.push_back(y);
+  EXPECT_EQ(markedRows(), expected);
+
+  clearMarks();
+  print("\r\n");  // moves the cursor, draws nothing
+  EXPECT_TRUE(markedRows().empty());
+
+  text_.cursor() = {0, 59};
+  print("x\r\n");  // draws in row 59, then scrolls the whole grid
+  EXPECT_EQ(markedRows().size(), 480u);
+}
+
+TEST_F(StatusTextTest, ScrollMovesPixelsAndBlanksTheBottom) {
+  printLine("top");
+  printLine("second");
+  text_.scrollUp(1);
+  EXPECT_TRUE(rowShows(0, "second"));
+  EXPECT_TRUE(rowShows(59, ""));
+  for (int k : {60, 61, 1000}) {
+    printLine("again");
+    text_.scrollUp(k);
+    for (uint32_t pixel : frame_.pixels) ASSERT_EQ(pixel, kOpaqueBlack) << k;
+  }
+}
+
+TEST_F(StatusTextTest, SixtiethLineScrollsAtOnce) {
+  for (int n = 1; n <= 60; ++n) printLine("line " + std::to_string(n));
+  EXPECT_TRUE(rowShows(0, "line 2"));
+  EXPECT_TRUE(rowShows(58, "line 60"));
+  EXPECT_TRUE(rowShows(59, ""));
+  print("line 61");  // its CR LF would scroll it up again
+  EXPECT_TRUE(rowShows(59, "line 61"));
+}
+
+TEST_F(StatusTextTest, LongNamesWrapOntoFollowingRows) {
+  struct Case {
+    int length;
+    int nextRow;  // where the following status line starts
+  };
+  const Case cases[] = {{80, 2}, {81, 2}, {159, 2}, {160, 3}};
+  for (const Case& c : cases) {
+    std::fill(frame_.pixels.begin(), frame_.pixels.end(), kOpaqueBlack);
+    text_.reset();
+    const std::string name(static_cast<size_t>(c.length), 'n');
+    printLine(name);
+    printLine("next");
+    EXPECT_TRUE(rowShows(0, name.substr(0, 80))) << c.length;
+    EXPECT_TRUE(rowShows(c.nextRow, "next")) << c.length;
+  }
+}
+
+TEST_F(StatusTextTest, FullRowInRowFiftyNineEndsTwoRowsUp) {
+  text_.cursor() = {0, 59};
+  const std::string name(80, 'w');
+  print(name);
+  EXPECT_TRUE(rowShows(59, name)) << "no scroll right after the name";
+  print("\r\n");
+  EXPECT_TRUE(rowShows(57, name));
+  EXPECT_TRUE(rowShows(58, ""));
+  EXPECT_TRUE(rowShows(59, ""));
+  print("next");
+  EXPECT_TRUE(rowShows(59, "next"));
+}
+
+TEST_F(StatusTextTest, ZeroAndFfAreBlankAndOtherControlBytesAreGlyphs) {
+  std::fill(frame_.pixels.begin(), frame_.pixels.end(), kRed);
+  print(std::string("\x00\xFF\x01\x1B\x7F", 5));
+  for (int column = 0; column < 2; ++column) {
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        ASSERT_EQ(frame_.row(y)[column * 8 + x], kOpaqueBlack);
+      }
+    }
+  }
+  EXPECT_TRUE(cellShows(2, 0, 0x01));
+  EXPECT_TRUE(cellShows(3, 0, 0x1B));
+  EXPECT_TRUE(cellShows(4, 0, 0x7F));
+}
+
+TEST_F(StatusTextTest, BellSoundsWithTheFrameLockHeld) {
+  print("ab\x07" "c");
+  EXPECT_EQ(lockHeldAtBell_, 1) << "a refresh must wait for the whole print";
+  EXPECT_EQ(frame_.lock.nesting(), 0) << "released at the end of the print";
+  EXPECT_TRUE(rowShows(0, "abc"));
+}
+
+}  // namespace
+}  // namespace scrpack
