@@ -6,12 +6,13 @@
 #include "pack/packing_run.h"
 #include "platform/system.h"
 #include "status/status_output.h"
+#include "status/status_window.h"
 
 int main() {
   // Lowering names relies on the user's character-type locale.
   std::setlocale(LC_CTYPE, "");
   scrpack::platform::prepareProcess();
-  scrpack::StatusOutput status(nullptr);
+  scrpack::StatusOutput status(scrpack::StatusWindow::Create());
   scrpack::runPacking(status);
   return 0;
 }
