@@ -1,0 +1,463 @@
+// The status window on Windows, through USER and GDI.
+//
+// The window thread creates the window, so its messages come to that thread
+// only, inside pumpMessages(), with the frame lock held. The picture is kept
+// as a top-down 32-bit DIB, the frame buffer's own layout.
+#include "platform/display.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "status/frame.h"
+#include "status/window_rules.h"
+
+namespace scrpack {
+namespace platform {
+namespace {
+
+const char kClassName[] = "ScrpackStatusWindow";
+const DWORD kWindowedStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+
+// The full-screen modes tried in turn: 640 x 480 first, then taller ones
+// with the picture centred; each at 32, then 24 bits per pixel.
+struct Mode {
+  int width, height;
+};
+const Mode kFullScreenModes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
+const int kFullScreenDepths[] = {32, 24};
+
+WindowKey windowKeyOf(WPARAM virtualKey) {
+  switch (virtualKey) {
+    case VK_MENU: case VK_LMENU: case VK_RMENU: return WindowKey::kAlt;
+    case VK_SHIFT: case VK_LSHIFT: case VK_RSHIFT: case VK_CONTROL:
+    case VK_LCONTROL: case VK_RCONTROL: case VK_CAPITAL: case VK_NUMLOCK:
+    case VK_SCROLL: case VK_LWIN: case VK_RWIN:
+      return WindowKey::kModifier;
+    case VK_RETURN: return WindowKey::kEnter;
+    case VK_F1: return WindowKey::kF1;
+    case VK_F2: return WindowKey::kF2;
+    case VK_F3: return WindowKey::kF3;
+    case VK_F4: return WindowKey::kF4;
+    case VK_F5: return WindowKey::kF5;
+    case VK_F6: return WindowKey::kF6;
+    case VK_F7: return WindowKey::kF7;
+    case VK_F8: return WindowKey::kF8;
+    case VK_F9: return WindowKey::kF9;
+    case VK_F10: return WindowKey::kF10;
+    case VK_F11: return WindowKey::kF11;
+    case VK_F12: return WindowKey::kF12;
+    case VK_UP: return WindowKey::kUp;
+    case VK_DOWN: return WindowKey::kDown;
+    case VK_LEFT: return WindowKey::kLeft;
+    case VK_RIGHT: return WindowKey::kRight;
+    case VK_HOME: return WindowKey::kHome;
+    case VK_END: return WindowKey::kEnd;
+    case VK_PRIOR: return WindowKey::kPageUp;
+    case VK_NEXT: return WindowKey::kPageDown;
+    case VK_INSERT: return WindowKey::kInsert;
+    case VK_DELETE: return WindowKey::kDelete;
+    default: return WindowKey::kCharacter;
+  }
+}
+
+// Keys whose key-down message enters a code; all others type characters,
+// which WM_CHAR brings, or nothing.
+bool hasKeyCode(WindowKey key) {
+  return key != WindowKey::kCharacter && key != WindowKey::kModifier &&
+         key != WindowKey::kAlt && key != WindowKey::kEnter;
+}
+
+// WM_CHAR of an ANSI window carries a byte of the thread's code page.
+uint32_t unicodeOf(WPARAM ansiCharacter) {
+  const char byte = static_cast<char>(ansiCharacter & 0xFF);
+  wchar_t wide = 0;
+  if (::MultiByteToWideChar(CP_THREAD_ACP, 0, &byte, 1, &wide, 1) != 1) {
+    return '?';
+  }
+  return static_cast<uint32_t>(wide);
+}
+
+int repeatCount(LPARAM lParam) {
+  const int count = static_cast<int>(lParam & 0xFFFF);
+  return count > 0 ? count : 1;
+}
+
+class Win32Display : public DisplayMethod {
+ public:
+  ~Win32Display() override {
+    close();
+    disconnect();
+  }
+
+  bool connect() override;
+  void suspendScreenSaver() override;
+  void resumeScreenSaver() override;
+  bool open(DisplayForm form, const std::string& title, int width,
+            int height) override;
+  void present(const Frame& frame) override;
+  bool pumpMessages(DisplayEvents& events) override;
+  void close() override;
+  void disconnect() override;
+
+ private:
+  static LRESULT CALLBACK windowProcedure(HWND window, UINT message,
+                                          WPARAM wParam, LPARAM lParam);
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handleKey(UINT message, WPARAM wParam, LPARAM lParam);
+  bool switchDisplayMode(int* screenWidth, int* screenHeight);
+  void putRows(HDC dc, int first, int count);
+  void rememberPlace();
+
+  HINSTANCE instance_ = nullptr;
+  bool registered_ = false;
+  HWND window_ = nullptr;
+  DisplayEvents* events_ = nullptr;  // set while pumpMessages() runs
+  bool quit_ = false;
+
+  std::vector<uint32_t> copy_;  // the picture, rows from the top down
+  int width_ = 0;
+  int height_ = 0;
+  int pictureX_ = 0;
+  int pictureY_ = 0;
+  int outerWidth_ = 0;
+  int outerHeight_ = 0;
+  DisplayForm form_ = DisplayForm::kWindowed;
+  bool modeChanged_ = false;
+
+  bool havePlace_ = false;  // the windowed place before full screen
+  WindowPlace place_;
+  std::string monitor_;  // the device nearest to the window; empty: primary
+  POINT monitorOrigin_ = {0, 0};
+
+  bool saverKept_ = false;
+  BOOL saverActive_ = FALSE;
+};
+
+bool Win32Display::connect() {
+  instance_ = ::GetModuleHandleA(nullptr);
+  havePlace_ = false;
+  monitor_.clear();
+  monitorOrigin_ = POINT{0, 0};
+  quit_ = false;
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = windowProcedure;
+  windowClass.hInstance = instance_;
+  windowClass.hIcon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = kClassName;
+  if (::RegisterClassA(&windowClass) != 0) {
+    registered_ = true;
+  } else if (::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    return false;
+  }
+  return true;
+}
+
+void Win32Display::suspendScreenSaver() {
+  saverKept_ = ::SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0,
+                                       &saverActive_, 0) != FALSE;
+  // A last argument of 0: the change is not stored in the user's profile.
+  ::SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
+}
+
+void Win32Display::resumeScreenSaver() {
+  if (!saverKept_) return;
+  saverKept_ = false;
+  ::SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(saverActive_),
+                          nullptr, 0);
+}
+
+bool Win32Display::switchDisplayMode(int* screenWidth, int* screenHeight) {
+  const char* device = monitor_.empty() ? nullptr : monitor_.c_str();
+  for (const Mode& mode : kFullScreenModes) {
+    if (mode.width < width_ || mode.height < height_) continue;
+    for (int depth : kFullScreenDepths) {
+      DEVMODEA settings = {};
+      settings.dmSize = sizeof settings;
+      settings.dmPelsWidth = static_cast<DWORD>(mode.width);
+      settings.dmPelsHeight = static_cast<DWORD>(mode.height);
+      settings.dmBitsPerPel = static_cast<DWORD>(depth);
+      settings.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+      if (::ChangeDisplaySettingsExA(device, &settings, nullptr, CDS_FULLSCREEN,
+                                     nullptr) == DISP_CHANGE_SUCCESSFUL) {
+        *screenWidth = mode.width;
+        *screenHeight = mode.height;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool Win32Display::open(DisplayForm form, const std::string& title, int width,
+                        int height) {
+  if (window_) return false;
+  width_ = width;
+  height_ = height;
+  form_ = form;
+  copy_.assign(static_cast<size_t>(width) * height, kOpaqueBlack);
+  DWORD style;
+  int x, y;
+  if (form == DisplayForm::kWindowed) {
+    style = kWindowedStyle;
+    RECT outer = {0, 0, width, height};
+    if (!::AdjustWindowRect(&outer, style, FALSE)) return false;
+    outerWidth_ = outer.right - outer.left;
+    outerHeight_ = outer.bottom - outer.top;
+    if (!havePlace_) {
+      place_ = centredPlace(::GetSystemMetrics(SM_CXSCREEN),
+                            ::GetSystemMetrics(SM_CYSCREEN), width, height);
+      havePlace_ = true;
+    }
+    x = place_.x;
+    y = place_.y;
+    pictureX_ = pictureY_ = 0;
+  } else {
+    style = WS_POPUP;
+    int screenWidth = 0, screenHeight = 0;
+    if (!switchDisplayMode(&screenWidth, &screenHeight)) return false;
+    modeChanged_ = true;
+    outerWidth_ = screenWidth;
+    outerHeight_ = screenHeight;
+    x = monitorOrigin_.x;
+    y = monitorOrigin_.y;
+    const WindowPlace centre = centredPlace(screenWidth, screenHeight, width, height);
+    pictureX_ = centre.x;
+    pictureY_ = centre.y;
+  }
+  window_ = ::CreateWindowExA(0, kClassName, title.c_str(), style | WS_VISIBLE,
+                              x, y, outerWidth_, outerHeight_, nullptr, nullptr,
+                              instance_, this);
+  if (!window_) return false;
+  ::SetForegroundWindow(window_);
+  ::SetFocus(window_);
+  ::UpdateWindow(window_);
+  return true;
+}
+
+void Win32Display::putRows(HDC dc, int first, int count) {
+  // Each band is a top-down DIB of its own, so no scan-line arithmetic.
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width_;
+  info.bmiHeader.biHeight = -count;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  ::SetDIBitsToDevice(dc, pictureX_, pictureY_ + first,
+                      static_cast<DWORD>(width_), static_cast<DWORD>(count), 0,
+                      0, 0, static_cast<UINT>(count),
+                      copy_.data() + static_cast<size_t>(first) * width_, &info,
+                      DIB_RGB_COLORS);
+}
+
+void Win32Display::present(const Frame& frame) {
+  if (!window_) return;
+  HDC dc = nullptr;
+  int y = 0;
+  while (y < height_) {
+    if (!frame.changedRows[static_cast<size_t>(y)]) {
+      ++y;
+      continue;
+    }
+    const int first = y;
+    for (; y < height_ && frame.changedRows[static_cast<size_t>(y)]; ++y) {
+      // 0xAARRGGBB words are the DIB's blue, green, red, reserved bytes.
+      std::memcpy(copy_.data() + static_cast<size_t>(y) * width_,
+                  frame.pixels.data() + static_cast<size_t>(y) * frame.width,
+                  static_cast<size_t>(width_) * sizeof(uint32_t));
+    }
+    if (!dc) dc = ::GetDC(window_);
+    if (dc) putRows(dc, first, y - first);
+  }
+  if (dc) ::ReleaseDC(window_, dc);
+}
+
+bool Win32Display::pumpMessages(DisplayEvents& events) {
+  events_ = &events;
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      quit_ = true;
+      break;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+  events_ = nullptr;
+  return !quit_;
+}
+
+LRESULT CALLBACK Win32Display::windowProcedure(HWND window, UINT message,
+                                               WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    Win32Display* created = static_cast<Win32Display*>(create->lpCreateParams);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    created->window_ = window;
+  }
+  Win32Display* self =
+      reinterpret_cast<Win32Display*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  // The first WM_GETMINMAXINFO comes before WM_NCCREATE; the last messages
+  // come while close() destroys the window.
+  if (!self || self->window_ != window) {
+    return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+  return self->handle(message, wParam, lParam);
+}
+
+LRESULT Win32Display::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETMINMAXINFO: {
+      // Fixed: the smallest and the largest size are the window's own.
+      MINMAXINFO* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMinTrackSize = POINT{outerWidth_, outerHeight_};
+      limits->ptMaxTrackSize = POINT{outerWidth_, outerHeight_};
+      return 0;
+    }
+    case WM_CHAR: case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+      return handleKey(message, wParam, lParam);
+    case WM_SYSCOMMAND:
+      switch (wParam & 0xFFF0) {
+        case SC_MAXIMIZE:
+          if (events_) events_->fullScreenSwitchRequested();
+          return 0;
+        case SC_CLOSE:
+          if (events_) events_->closeRequested();
+          return 0;
+        default:
+          break;
+      }
+      break;
+    case WM_CLOSE:  // never destroyed but by close()
+      if (events_) events_->closeRequested();
+      return 0;
+    case WM_ACTIVATE:
+      if (events_) {
+        events_->focusChanged(LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0);
+      }
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      if (events_) events_->focusChanged(message == WM_SETFOCUS);
+      return 0;
+    case WM_SIZE:
+      if (events_ && wParam == SIZE_MINIMIZED) events_->focusChanged(false);
+      return 0;
+    case WM_DISPLAYCHANGE:
+      if (events_) events_->pictureLost();
+      ::InvalidateRect(window_, nullptr, TRUE);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = ::BeginPaint(window_, &paint);
+      if (dc) {
+        putRows(dc, 0, height_);
+        ::EndPaint(window_, &paint);
+      }
+      return 0;
+    }
+    default:
+      break;
+  }
+  return ::DefWindowProcA(window_, message, wParam, lParam);
+}
+
+LRESULT Win32Display::handleKey(UINT message, WPARAM wParam, LPARAM lParam) {
+  KeyStroke press;
+  if (message == WM_CHAR) {
+    press.character = unicodeOf(wParam);
+  } else {
+    press.key = windowKeyOf(wParam);
+    press.altHeld = (lParam & (1 << 29)) != 0;  // the context code
+  }
+  if (message == WM_KEYDOWN && !hasKeyCode(press.key)) {
+    return ::DefWindowProcA(window_, message, wParam, lParam);
+  }
+  if (message == WM_SYSKEYUP) {
+    // The release of Alt or F10 would open the system menu.
+    if (press.key == WindowKey::kAlt || press.key == WindowKey::kF10) return 0;
+    return ::DefWindowProcA(window_, message, wParam, lParam);
+  }
+  if (message == WM_SYSCHAR) {
+    // The character of Alt+Enter is swallowed with its key; others pass on.
+    if (wParam == '\r') return 0;
+    return ::DefWindowProcA(window_, message, wParam, lParam);
+  }
+  const KeyOutcome outcome = reactToKey(press);
+  switch (outcome.reaction) {
+    case KeyReaction::kEnter:
+      if (events_) {
+        for (int i = repeatCount(lParam); i > 0; --i) events_->keyEntered(outcome.code);
+      }
+      return 0;
+    case KeyReaction::kSwitchFullScreen:
+      if (events_) events_->fullScreenSwitchRequested();
+      return 0;
+    case KeyReaction::kSwallow:
+      return 0;
+    case KeyReaction::kPassOn:
+    case KeyReaction::kIgnore:
+      break;
+  }
+  return ::DefWindowProcA(window_, message, wParam, lParam);
+}
+
+// Where the windowed form stands, and the display nearest to it, for the
+// switch to full screen and back.
+void Win32Display::rememberPlace() {
+  RECT outer;
+  if (::GetWindowRect(window_, &outer)) {
+    place_.x = outer.left;
+    place_.y = outer.top;
+  }
+  MONITORINFOEXA info = {};
+  info.cbSize = sizeof info;
+  HMONITOR monitor = ::MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST);
+  if (monitor && ::GetMonitorInfoA(monitor, &info)) {
+    monitor_ = info.szDevice;
+    monitorOrigin_ = POINT{info.rcMonitor.left, info.rcMonitor.top};
+  }
+}
+
+void Win32Display::close() {
+  if (window_) {
+    if (form_ == DisplayForm::kWindowed) rememberPlace();
+    HWND window = window_;
+    window_ = nullptr;
+    ::DestroyWindow(window);
+  }
+  if (modeChanged_) {
+    modeChanged_ = false;
+    const char* device = monitor_.empty() ? nullptr : monitor_.c_str();
+    ::ChangeDisplaySettingsExA(device, nullptr, nullptr, 0, nullptr);
+  }
+}
+
+void Win32Display::disconnect() {
+  if (registered_) {
+    ::UnregisterClassA(kClassName, instance_);
+    registered_ = false;
+  }
+}
+
+}  // namespace
+
+std::vector<std::unique_ptr<DisplayMethod>> DisplayMethod::CreateAll() {
+  std::vector<std::unique_ptr<DisplayMethod>> methods;
+  methods.emplace_back(new Win32Display);
+  return methods;
+}
+
+}  // namespace platform
+}  // namespace scrpack
