@@ -269,6 +269,10 @@ TEST_F(UnprivilegedRun, UnwritableWorkingDirectoryWritesNoPack) {
 }
 
 TEST_F(PackRun, UpperCaseHighBytesFollowTheUsersLocale) {
+#ifdef _WIN32
+  GTEST_SKIP() << "POSIX only: on Windows the locale comes from the system's "
+                  "settings, not from LC_ALL";
+#endif
   dir_.write("data/flist", "\xC0\xD6.JPG\n");
   dir_.write("data/\xC0\xD6.JPG", "x");
   ToolOptions latin1;

@@ -1,0 +1,173 @@
+// The tool on Windows file system rules that Linux has no counterpart for:
+// the read-only attribute, files held open by another process without
+// sharing, and the reserved device names. The other process here is this
+// test, which holds its handles while the tool runs.
+#include <gtest/gtest.h>
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/process.h"
+#include "tests/temp_dir.h"
+
+namespace scrpack {
+namespace testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kFinal = "Jpeg files are packed to velkoscr\r\n";
+
+// A handle held open for the length of a test.
+class HeldFile {
+ public:
+  HeldFile(const fs::path& path, DWORD access, DWORD share)
+      : handle_(::CreateFileW(path.wstring().c_str(), access, share, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  ~HeldFile() {
+    if (held()) ::CloseHandle(handle_);
+  }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+uint32_t fieldAt(const std::string& bytes, size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) {
+    v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
+  }
+  return v;
+}
+
+struct Slot {
+  std::string name;  // the stored name without its zero padding
+  uint32_t offset;
+  uint32_t size;
+};
+
+Slot slotAt(const std::string& pack, int k) {
+  const std::string raw = pack.substr(48 * static_cast<size_t>(k), 40);
+  return {raw.substr(0, raw.find('\0')), fieldAt(pack, 48 * k + 40),
+          fieldAt(pack, 48 * k + 44)};
+}
+
+class WindowsRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_.write("data/flist", "a\r\n");
+    dir_.write("data/a", "aaa");
+  }
+  void TearDown() override {
+    // Lets TempDir remove what the test made read-only.
+    for (const auto& entry : fs::recursive_directory_iterator(dir_.path())) {
+      makeWorldWritable(entry.path());
+    }
+  }
+  std::string run() {
+    const ToolRun result = runTool(dir_.path());
+    EXPECT_EQ(result.exitCode, 0);
+    return result.output;
+  }
+  fs::path at(const std::string& relative) const { return dir_.path() / relative; }
+
+  TempDir dir_;
+};
+
+// Whether the read-only attribute keeps this process from writing |path|;
+// wine run as root opens such files for writing all the same.
+bool readOnlyBinds(const fs::path& path) {
+  HeldFile writer(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  return !writer.held();
+}
+
+TEST_F(WindowsRun, ReadOnlyOldPackStaysAsItWas) {
+  dir_.write("velkoscr", "old pack");
+  makeReadOnly(at("velkoscr"));
+  if (!readOnlyBinds(at("velkoscr"))) GTEST_SKIP() << "read-only does not bind here";
+  EXPECT_EQ(run(), "a\r\na\r\n" + kFinal);
+  EXPECT_EQ(dir_.read("velkoscr"), "old pack");
+}
+
+TEST_F(WindowsRun, ReadOnlyInputIsPackedAsAnyOther) {
+  makeReadOnly(at("data/a"));
+  if (!readOnlyBinds(at("data/a"))) GTEST_SKIP() << "read-only does not bind here";
+  run();
+  const std::string pack = dir_.read("velkoscr");
+  ASSERT_EQ(pack.size(), 1539u);
+  EXPECT_EQ(slotAt(pack, 1).size, 3u);
+  EXPECT_EQ(pack.substr(1536), "aaa");
+}
+
+// Open elsewhere for reading and writing but not for deleting: the old
+// pack cannot be deleted, so it is overwritten in place and keeps its
+// length.
+TEST_F(WindowsRun, UndeletableButWritableOldPackIsOverwrittenInPlace) {
+  dir_.write("velkoscr", std::string(5000, '\xEE'));
+  HeldFile other(at("velkoscr"), GENERIC_READ,
+                 FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_TRUE(other.held());
+  run();
+  const std::string pack = dir_.read("velkoscr");
+  ASSERT_EQ(pack.size(), 5000u) << "never shortened";
+  EXPECT_EQ(slotAt(pack, 1).name, "a");
+  EXPECT_EQ(pack.substr(1536, 3), "aaa");
+  EXPECT_EQ(pack.substr(1539), std::string(5000 - 1539, '\xEE'));
+}
+
+// Held without any sharing: neither deleted, nor opened, nor written.
+TEST_F(WindowsRun, LockedOldPackStaysAsItWas) {
+  dir_.write("velkoscr", "old pack");
+  {
+    HeldFile other(at("velkoscr"), GENERIC_READ | GENERIC_WRITE, 0);
+    ASSERT_TRUE(other.held());
+    EXPECT_EQ(run(), "a\r\na\r\n" + kFinal);
+  }
+  EXPECT_EQ(dir_.read("velkoscr"), "old pack");
+}
+
+TEST_F(WindowsRun, LockedInputCountsAsEmpty) {
+  dir_.write("data/flist", "locked\r\na\r\n");
+  dir_.write("data/locked", "LLLL");
+  HeldFile other(at("data/locked"), GENERIC_READ, 0);
+  ASSERT_TRUE(other.held());
+  run();
+  const std::string pack = dir_.read("velkoscr");
+  ASSERT_EQ(pack.size(), 1539u);
+  EXPECT_EQ(slotAt(pack, 1).size, 0u);
+  EXPECT_EQ(slotAt(pack, 2).offset, 1536u);
+  EXPECT_EQ(pack.substr(1536), "aaa");
+}
+
+// Device names are no files, in any directory and with any extension;
+// nothing is read from them and nothing is created for them.
+TEST_F(WindowsRun, DeviceNamesCountAsEmpty) {
+  dir_.write("data/flist", "NUL\r\ncon\r\nAUX.jpg\r\nCOM1\r\na\r\n");
+  const std::string output = run();
+  EXPECT_EQ(output.substr(output.size() - kFinal.size()), kFinal);
+  const std::string pack = dir_.read("velkoscr");
+  ASSERT_EQ(pack.size(), 1539u);
+  const std::vector<std::string> devices = {"NUL", "con", "AUX.jpg", "COM1"};
+  for (int k = 1; k <= 4; ++k) {
+    EXPECT_EQ(slotAt(pack, k).size, 0u) << devices[k - 1];
+    EXPECT_EQ(slotAt(pack, k).offset, 1536u) << devices[k - 1];
+  }
+  EXPECT_EQ(slotAt(pack, 5).name, "a");
+  size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(at("data"))) {
+    (void)entry;
+    ++files;
+  }
+  EXPECT_EQ(files, 2u) << "only flist and a";
+}
+
+}  // namespace
+}  // namespace testing
+}  // namespace scrpack

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# scrpack.exe on a real Windows console: wine runs it in a tmux pane, where
+# wine's console host shows the console's screen buffer on the terminal.
+# capture-pane reads the screen back and send-keys types during the run.
+#
+# usage: wine_console_test.sh path/to/scrpack.exe WINE_COMMAND...
+# WINE_COMMAND is how to start a Windows program, e.g. "env WINEPREFIX=... wine".
+set -u
+binary=$(readlink -f "$1")
+shift
+wine_command=("$@")
+work=$(mktemp -d)
+socket=
+trap 'tmux -L "$socket" kill-server 2>/dev/null; rm -rf "$work"' EXIT
+
+passed=0
+failed=0
+check() {  # check NAME CONDITION...
+  local name=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $name"
+  fi
+}
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+# Starts the tool in a fresh pane of 60 x 12 cells. With SEND_KEY set, types
+# a key as soon as the first status line shows. Waits until the final line
+# shows and the tool has ended; sets $status, $pause_ms (from the final
+# line's appearance to the tool's end) and $screen.
+run_in_pane() {  # run_in_pane SEND_KEY(yes/no)
+  local send_key=$1 command
+  rm -f "$work/done" "$work/velkoscr"
+  [[ -n $socket ]] && tmux -L "$socket" kill-server 2>/dev/null
+  socket="scrpack-wine-test-$$-$RANDOM"
+  printf -v command '%q ' "${wine_command[@]}" "$binary"
+  tmux -L "$socket" -f /dev/null new-session -d -x 60 -y 12 \
+    "cd '$work' && clear && $command; \
+     echo \"\$? \$(( \$(date +%s%N) / 1000000 ))\" > done; sleep 60"
+  local final_seen=0 key_sent=no
+  for _ in $(seq 1200); do
+    [[ -s $work/done ]] && break
+    screen=$(tmux -L "$socket" capture-pane -p)
+    if [[ $send_key == yes && $key_sent == no ]] && grep -qF 'one.jpg' <<< "$screen"; then
+      tmux -L "$socket" send-keys x
+      key_sent=yes
+    fi
+    if ((final_seen == 0)) && grep -qF 'Jpeg files are packed' <<< "$screen"; then
+      final_seen=$(now_ms)
+    fi
+    sleep 0.02
+  done
+  status=none pause_ms=-1
+  local ended=0
+  [[ -s $work/done ]] && read -r status ended < "$work/done"
+  ((final_seen > 0)) && pause_ms=$((ended - final_seen))
+  screen=$(tmux -L "$socket" capture-pane -p)
+}
+
+mkdir -p "$work/data"
+# Every name holds a BEL, whose 250 ms tone paces the run: 2 x 5 prints
+# with a bell take 2.5 s before the final pause. The byte 0x82 is é in the
+# console's code page 437.
+printf 'one\a.jpg\r\ntw\to\a\r\nabc\bX\a\r\ncaf\202\a\r\n\a\r\n' > "$work/data/flist"
+# Windows refuses control bytes in file names: every entry is empty.
+pack_ok() {
+  test "$(stat -c %s "$work/velkoscr")" = 1536 &&
+    test "$(dd if="$work/velkoscr" bs=1 skip=48 count=8 2>/dev/null)" = $'one\a.jpg'
+}
+
+run_in_pane no
+echo "$screen" | sed 's/^/  | /'
+echo "final line to exit: $pause_ms ms"
+row_of() { grep -nF -- "$1" <<< "$screen" | tail -1 | cut -d: -f1; }
+check "exit status 0" test "$status" = 0
+check "no key: the whole pause" test "$pause_ms" -ge 1400
+check "names in both passes" test "$(grep -cxF 'one.jpg' <<< "$screen")" = 2
+check "tab stop" grep -qx 'tw      o' <<< "$screen"
+check "backspace overwrites" grep -qx 'abX' <<< "$screen"
+check "bytes in the console's code page" grep -qx 'café' <<< "$screen"
+check "final line below both passes" test "$(row_of 'Jpeg files')" = 11
+check "pack written" pack_ok
+
+# 14 more names scroll the 12 rows; a key comes as soon as the first name
+# shows, while the bells still ring.
+for i in $(seq 1 14); do printf 'n%02d\r\n' "$i"; done >> "$work/data/flist"
+run_in_pane yes
+echo "$screen" | sed 's/^/  | /'
+echo "final line to exit: $pause_ms ms"
+check "key during packing: exit status 0" test "$status" = 0
+check "key during packing ends the pause at once" test "$pause_ms" -lt 1000
+check "scrolled: the last names right above the final line" \
+  grep -qzF $'n13\nn14\nJpeg files are packed to velkoscr\n' <<< "$screen"
+check "scrolled: the final line on the second to last row" \
+  test "$(row_of 'Jpeg files')" = 11
+check "key during packing: pack written" pack_ok
+
+echo "$passed passed, $failed failed"
+test "$failed" = 0
