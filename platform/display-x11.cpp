@@ -147,7 +147,7 @@ class X11Display : public DisplayMethod {
   bool prepareImage(Visual* visual, int depth);
   void convertRow(const Frame& frame, int y);
   void putRows(int first, int count);
-  void handleEvent(const XEvent& event, DisplayEvents& events);
+  void handleEvent(XEvent& event, DisplayEvents& events);
   void handleKey(XKeyEvent key, DisplayEvents& events);
   bool maximised();
   void rememberPlace();
@@ -419,7 +419,12 @@ bool X11Display::pumpMessages(DisplayEvents& events) {
   return !lost_;
 }
 
-void X11Display::handleEvent(const XEvent& event, DisplayEvents& events) {
+void X11Display::handleEvent(XEvent& event, DisplayEvents& events) {
+  if (event.type == MappingNotify) {
+    // Keys were given other symbols (as xdotool does to type any symbol).
+    XRefreshKeyboardMapping(&event.xmapping);
+    return;
+  }
   // Events of a window destroyed by a full-screen switch may still come.
   if (!window_ || event.xany.window != window_) return;
   switch (event.type) {
