@@ -30,6 +30,7 @@ class Xvfb {
   bool started() const { return !name_.empty(); }
   // The display name, e.g. ":3".
   const std::string& name() const { return name_; }
+  pid_t pid() const { return pid_; }
   // Ends the server at once, as a crash would.
   void kill();
 
