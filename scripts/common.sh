@@ -25,3 +25,5 @@ jobs() { nproc 2>/dev/null || echo 2; }
 
 # The packages that building and running the tool needs on Linux.
 SCRPACK_BUILD_PACKAGES=(cmake g++ make libx11-dev libxrandr-dev)
+# The cross compiler for scrpack.exe (the -posix variant has std::thread).
+SCRPACK_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix)
