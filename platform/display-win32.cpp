@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32_keys.h"
 #include "status/frame.h"
 #include "status/window_rules.h"
 
@@ -33,62 +34,6 @@ struct Mode {
 };
 const Mode kFullScreenModes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
 const int kFullScreenDepths[] = {32, 24};
-
-WindowKey windowKeyOf(WPARAM virtualKey) {
-  switch (virtualKey) {
-    case VK_MENU: case VK_LMENU: case VK_RMENU: return WindowKey::kAlt;
-    case VK_SHIFT: case VK_LSHIFT: case VK_RSHIFT: case VK_CONTROL:
-    case VK_LCONTROL: case VK_RCONTROL: case VK_CAPITAL: case VK_NUMLOCK:
-    case VK_SCROLL: case VK_LWIN: case VK_RWIN:
-      return WindowKey::kModifier;
-    case VK_RETURN: return WindowKey::kEnter;
-    case VK_F1: return WindowKey::kF1;
-    case VK_F2: return WindowKey::kF2;
-    case VK_F3: return WindowKey::kF3;
-    case VK_F4: return WindowKey::kF4;
-    case VK_F5: return WindowKey::kF5;
-    case VK_F6: return WindowKey::kF6;
-    case VK_F7: return WindowKey::kF7;
-    case VK_F8: return WindowKey::kF8;
-    case VK_F9: return WindowKey::kF9;
-    case VK_F10: return WindowKey::kF10;
-    case VK_F11: return WindowKey::kF11;
-    case VK_F12: return WindowKey::kF12;
-    case VK_UP: return WindowKey::kUp;
-    case VK_DOWN: return WindowKey::kDown;
-    case VK_LEFT: return WindowKey::kLeft;
-    case VK_RIGHT: return WindowKey::kRight;
-    case VK_HOME: return WindowKey::kHome;
-    case VK_END: return WindowKey::kEnd;
-    case VK_PRIOR: return WindowKey::kPageUp;
-    case VK_NEXT: return WindowKey::kPageDown;
-    case VK_INSERT: return WindowKey::kInsert;
-    case VK_DELETE: return WindowKey::kDelete;
-    default: return WindowKey::kCharacter;
-  }
-}
-
-// Keys whose key-down message enters a code; all others type characters,
-// which WM_CHAR brings, or nothing.
-bool hasKeyCode(WindowKey key) {
-  return key != WindowKey::kCharacter && key != WindowKey::kModifier &&
-         key != WindowKey::kAlt && key != WindowKey::kEnter;
-}
-
-// WM_CHAR of an ANSI window carries a byte of the thread's code page.
-uint32_t unicodeOf(WPARAM ansiCharacter) {
-  const char byte = static_cast<char>(ansiCharacter & 0xFF);
-  wchar_t wide = 0;
-  if (::MultiByteToWideChar(CP_THREAD_ACP, 0, &byte, 1, &wide, 1) != 1) {
-    return '?';
-  }
-  return static_cast<uint32_t>(wide);
-}
-
-int repeatCount(LPARAM lParam) {
-  const int count = static_cast<int>(lParam & 0xFFFF);
-  return count > 0 ? count : 1;
-}
 
 class Win32Display : public DisplayMethod {
  public:
@@ -111,7 +56,6 @@ class Win32Display : public DisplayMethod {
   static LRESULT CALLBACK windowProcedure(HWND window, UINT message,
                                           WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handleKey(UINT message, WPARAM wParam, LPARAM lParam);
   bool switchDisplayMode(int* screenWidth, int* screenHeight);
   void putRows(HDC dc, int first, int count);
   void rememberPlace();
@@ -326,7 +270,8 @@ LRESULT Win32Display::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CHAR: case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_SYSKEYUP:
     case WM_SYSCHAR:
-      return handleKey(message, wParam, lParam);
+      if (handleKeyMessage(message, wParam, lParam, events_)) return 0;
+      break;
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
         case SC_MAXIMIZE:
@@ -368,46 +313,6 @@ LRESULT Win32Display::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     default:
-      break;
-  }
-  return ::DefWindowProcA(window_, message, wParam, lParam);
-}
-
-LRESULT Win32Display::handleKey(UINT message, WPARAM wParam, LPARAM lParam) {
-  KeyStroke press;
-  if (message == WM_CHAR) {
-    press.character = unicodeOf(wParam);
-  } else {
-    press.key = windowKeyOf(wParam);
-    press.altHeld = (lParam & (1 << 29)) != 0;  // the context code
-  }
-  if (message == WM_KEYDOWN && !hasKeyCode(press.key)) {
-    return ::DefWindowProcA(window_, message, wParam, lParam);
-  }
-  if (message == WM_SYSKEYUP) {
-    // The release of Alt or F10 would open the system menu.
-    if (press.key == WindowKey::kAlt || press.key == WindowKey::kF10) return 0;
-    return ::DefWindowProcA(window_, message, wParam, lParam);
-  }
-  if (message == WM_SYSCHAR) {
-    // The character of Alt+Enter is swallowed with its key; others pass on.
-    if (wParam == '\r') return 0;
-    return ::DefWindowProcA(window_, message, wParam, lParam);
-  }
-  const KeyOutcome outcome = reactToKey(press);
-  switch (outcome.reaction) {
-    case KeyReaction::kEnter:
-      if (events_) {
-        for (int i = repeatCount(lParam); i > 0; --i) events_->keyEntered(outcome.code);
-      }
-      return 0;
-    case KeyReaction::kSwitchFullScreen:
-      if (events_) events_->fullScreenSwitchRequested();
-      return 0;
-    case KeyReaction::kSwallow:
-      return 0;
-    case KeyReaction::kPassOn:
-    case KeyReaction::kIgnore:
       break;
   }
   return ::DefWindowProcA(window_, message, wParam, lParam);

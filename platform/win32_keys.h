@@ -1,0 +1,28 @@
+// The keyboard messages of the Win32 status window, by the window's key
+// rules: typed characters and keys without one enter their codes, the Alt
+// rules swallow or pass on, Alt+Enter asks for the full-screen switch.
+// Used only by the Win32 display method, on the window thread.
+#ifndef SCRPACK_PLATFORM_WIN32_KEYS_H_
+#define SCRPACK_PLATFORM_WIN32_KEYS_H_
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace scrpack {
+namespace platform {
+
+class DisplayEvents;
+
+// Handles WM_CHAR, WM_KEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYUP and WM_SYSCHAR,
+// reporting to |events| when it is not null. False when the message must
+// go on to the system's default handling.
+bool handleKeyMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                      DisplayEvents* events);
+
+}  // namespace platform
+}  // namespace scrpack
+
+#endif  // SCRPACK_PLATFORM_WIN32_KEYS_H_
