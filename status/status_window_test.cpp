@@ -4,113 +4,20 @@
 
 #include <algorithm>
 #include <chrono>
-#include <deque>
 #include <functional>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/fake_display.h"
 
 namespace scrpack {
 namespace {
 
 using platform::DisplayEvents;
-using platform::DisplayForm;
 using platform::DisplayMethod;
-
-// What the fake display methods of one test did and are told to do. The
-// window thread calls the fakes; the test reads and steers under the mutex.
-struct Script {
-  std::mutex mutex;
-  std::vector<std::string> calls;      // "A open windowed", ...
-  std::set<std::string> refused;       // calls that fail, e.g. "B connect"
-  std::deque<std::function<void(DisplayEvents&)>> events;  // for the next pump
-  std::vector<int> markedAtPresent;    // changed rows seen by each present
-  bool loseWindowSystem = false;
-  bool screenSaverOn = true;
-  int openDelayMs = 0;
-
-  std::vector<std::string> log() {
-    std::lock_guard<std::mutex> guard(mutex);
-    return calls;
-  }
-  void send(std::function<void(DisplayEvents&)> event) {
-    std::lock_guard<std::mutex> guard(mutex);
-    events.push_back(std::move(event));
-  }
-  size_t presents() {
-    std::lock_guard<std::mutex> guard(mutex);
-    return markedAtPresent.size();
-  }
-  int lastMarked() {
-    std::lock_guard<std::mutex> guard(mutex);
-    return markedAtPresent.empty() ? -1 : markedAtPresent.back();
-  }
-  bool eventsTaken() {
-    std::lock_guard<std::mutex> guard(mutex);
-    return events.empty();
-  }
-};
-
-class FakeDisplay : public DisplayMethod {
- public:
-  FakeDisplay(std::string name, Script& script) : name_(std::move(name)), script_(script) {}
-
-  bool connect() override { return record("connect"); }
-  void suspendScreenSaver() override {
-    record("saver off");
-    std::lock_guard<std::mutex> guard(script_.mutex);
-    script_.screenSaverOn = false;
-  }
-  void resumeScreenSaver() override {
-    record("saver on");
-    std::lock_guard<std::mutex> guard(script_.mutex);
-    script_.screenSaverOn = true;
-  }
-  bool open(DisplayForm form, const std::string& title, int width, int height) override {
-    int delay;
-    {
-      std::lock_guard<std::mutex> guard(script_.mutex);
-      delay = script_.openDelayMs;
-      title_ = title;
-      size_ = std::to_string(width) + "x" + std::to_string(height);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-    return record(form == DisplayForm::kWindowed ? "open windowed" : "open full");
-  }
-  void present(const Frame& frame) override {
-    const int marked = static_cast<int>(
-        std::count(frame.changedRows.begin(), frame.changedRows.end(), 1));
-    std::lock_guard<std::mutex> guard(script_.mutex);
-    script_.markedAtPresent.push_back(marked);
-  }
-  bool pumpMessages(DisplayEvents& events) override {
-    std::deque<std::function<void(DisplayEvents&)>> waiting;
-    {
-      std::lock_guard<std::mutex> guard(script_.mutex);
-      if (script_.loseWindowSystem) return false;
-      waiting.swap(script_.events);
-    }
-    for (auto& event : waiting) event(events);
-    return true;
-  }
-  void close() override { record("close"); }
-  void disconnect() override { record("disconnect"); }
-
-  std::string title_;
-  std::string size_;
-
- private:
-  bool record(const std::string& call) {
-    const std::string entry = name_ + " " + call;
-    std::lock_guard<std::mutex> guard(script_.mutex);
-    script_.calls.push_back(entry);
-    return script_.refused.count(entry) == 0;
-  }
-
-  std::string name_;
-  Script& script_;
-};
+using testing::FakeDisplay;
+using testing::Script;
 
 // Waits for the window thread to catch up; a test that waits in vain fails.
 bool eventually(const std::function<bool()>& condition) {
@@ -255,8 +162,8 @@ TEST_F(StatusWindowTest, KeyBufferKeepsTheNewestFifteenCodes) {
   deliver([](DisplayEvents& events) {
     for (uint32_t code = 1; code <= 20; ++code) events.keyEntered(code);
   });
-  const std::vector<uint32_t> expected = {6,  7,  8,  9,  10, 11, 12, 13,
-                                          14, 15, 16, 17, 18, 19, 20};
+  std::vector<uint32_t> expected;
+  for (uint32_t code = 6; code <= 20; ++code) expected.push_back(code);
   EXPECT_EQ(window().keyCodes(), expected);
   EXPECT_TRUE(window().keyTest());
   EXPECT_FALSE(window().keyTest()) << "the test clears the mark";
@@ -332,25 +239,19 @@ TEST_F(StatusWindowTest, FullScreenSwitchAndBack) {
   deliver([](DisplayEvents& events) { events.fullScreenSwitchRequested(); });
   ASSERT_TRUE(eventually([this] { return !window().fullScreen(); }));
   const std::vector<std::string> calls = script_.log();
-  const std::vector<std::string> expected = {
-      "A connect", "A saver off",     "A open windowed", "A close",
-      "A open full", "A close", "A open windowed"};
-  EXPECT_EQ(calls, expected);
+  EXPECT_EQ(calls, (std::vector<std::string>{"A connect", "A saver off", "A open windowed",
+                                             "A close", "A open full", "A close",
+                                             "A open windowed"}));
 }
 
 TEST_F(StatusWindowTest, FailedSwitchReturnsToTheFormItHad) {
   ASSERT_EQ(openWindow(), 0);
-  {
-    std::lock_guard<std::mutex> guard(script_.mutex);
-    script_.refused = {"A open full"};
-  }
+  script_.refuse({"A open full"});
   deliver([](DisplayEvents& events) { events.fullScreenSwitchRequested(); });
   EXPECT_TRUE(eventually([this] { return script_.log().size() == 7; }));
   const std::vector<std::string> calls = script_.log();
-  const std::vector<std::string> tail(calls.begin() + 3, calls.end());
-  const std::vector<std::string> expected = {"A close", "A open full", "A close",
-                                             "A open windowed"};
-  EXPECT_EQ(tail, expected);
+  EXPECT_EQ(std::vector<std::string>(calls.begin() + 3, calls.end()),
+            (std::vector<std::string>{"A close", "A open full", "A close", "A open windowed"}));
   EXPECT_FALSE(window().fullScreen());
   EXPECT_EQ(nextPresentMarks(), 480);
 }
@@ -374,10 +275,7 @@ TEST_F(StatusWindowTest, CloseReleasesTheLockTheMainThreadStillHolds) {
 TEST_F(StatusWindowTest, WindowSystemGoneLeavesKeysAndCloseWorking) {
   ASSERT_EQ(openWindow(), 0);
   deliver([](DisplayEvents& events) { events.keyEntered('k'); });
-  {
-    std::lock_guard<std::mutex> guard(script_.mutex);
-    script_.loseWindowSystem = true;
-  }
+  script_.lose();
   // The window thread ends on its own and releases the window.
   ASSERT_TRUE(eventually([this] { return script_.log().back() == "A disconnect"; }));
   EXPECT_TRUE(script_.screenSaverOn);
