@@ -16,6 +16,8 @@
 namespace scrpack {
 namespace testing {
 
+const char kNoServerDisplay[] = ":50000";
+
 Xvfb::Xvfb(int width, int height) {
   int ready[2];
   if (::pipe2(ready, O_CLOEXEC) != 0) return;

@@ -76,6 +76,11 @@ class XClient {
   Display* display_ = nullptr;
 };
 
+// A display name with no server behind it. A server that has just ended
+// is no such name: a test running beside may start the next one there.
+// Servers started with -displayfd take the lowest free numbers.
+extern const char kNoServerDisplay[];
+
 // Runs xdotool with |arguments| against |displayName|; true on success.
 bool xdotool(const std::string& displayName, const std::string& arguments);
 
