@@ -217,7 +217,7 @@ void Win32Display::present(const Frame& frame) {
     for (; y < height_ && frame.changedRows[static_cast<size_t>(y)]; ++y) {
       // 0xAARRGGBB words are the DIB's blue, green, red, reserved bytes.
       std::memcpy(copy_.data() + static_cast<size_t>(y) * width_,
-                  frame.pixels.data() + static_cast<size_t>(y) * frame.width,
+                  frame.row(y),
                   static_cast<size_t>(width_) * sizeof(uint32_t));
     }
     if (!dc) dc = ::GetDC(window_);

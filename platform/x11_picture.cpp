@@ -64,8 +64,7 @@ void X11Picture::release() {
 }
 
 void X11Picture::convertRow(const Frame& frame, int y) {
-  const uint32_t* source =
-      frame.pixels.data() + static_cast<size_t>(y) * frame.width;
+  const uint32_t* source = frame.row(y);
   if (directCopy_) {
     std::memcpy(pixels_.data() + static_cast<size_t>(y) * image_->bytes_per_line,
                 source, static_cast<size_t>(width_) * 4);

@@ -11,6 +11,7 @@
 #ifndef SCRPACK_STATUS_FRAME_H_
 #define SCRPACK_STATUS_FRAME_H_
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -75,14 +76,44 @@ class FrameLockGuard {
   FrameLock& lock_;
 };
 
-struct Frame {
+// Rows are kept in a ring: scrolling moves the ring's origin instead of
+// the pixels, so a scroll costs the rows it blanks, not the whole picture.
+// Reach pixels through row(); row 0 is always the top of the picture.
+class Frame {
+ public:
   Frame(int frameWidth, int frameHeight)
       : width(frameWidth),
         height(frameHeight),
-        pixels(static_cast<size_t>(frameWidth) * frameHeight, kOpaqueBlack),
-        changedRows(static_cast<size_t>(frameHeight), 0) {}
+        changedRows(static_cast<size_t>(frameHeight), 0),
+        pixels_(static_cast<size_t>(frameWidth) * frameHeight, kOpaqueBlack) {}
 
-  uint32_t* row(int y) { return pixels.data() + static_cast<size_t>(y) * width; }
+  uint32_t* row(int y) { return pixels_.data() + offset(y); }
+  const uint32_t* row(int y) const { return pixels_.data() + offset(y); }
+
+  // Moves every row up by |rows| and fills the freed rows at the bottom.
+  void scrollUp(int rows, uint32_t fill) {
+    if (rows <= 0) return;
+    if (rows >= height) {
+      fillAll(fill);
+      return;
+    }
+    origin_ = (origin_ + rows) % height;
+    for (int y = height - rows; y < height; ++y) {
+      std::fill(row(y), row(y) + width, fill);
+    }
+  }
+  void fillAll(uint32_t fill) {
+    std::fill(pixels_.begin(), pixels_.end(), fill);
+    origin_ = 0;
+  }
+  // The whole picture, top row first.
+  std::vector<uint32_t> picture() const {
+    std::vector<uint32_t> out;
+    out.reserve(pixels_.size());
+    for (int y = 0; y < height; ++y) out.insert(out.end(), row(y), row(y) + width);
+    return out;
+  }
+
   void markRows(int first, int last) {
     for (int y = first; y <= last; ++y) changedRows[static_cast<size_t>(y)] = 1;
   }
@@ -91,8 +122,15 @@ struct Frame {
   FrameLock lock;
   const int width;
   const int height;
-  std::vector<uint32_t> pixels;       // guarded by lock
-  std::vector<uint8_t> changedRows;   // guarded by lock
+  std::vector<uint8_t> changedRows;  // guarded by lock
+
+ private:
+  size_t offset(int y) const {
+    return static_cast<size_t>((origin_ + y) % height) * static_cast<size_t>(width);
+  }
+
+  std::vector<uint32_t> pixels_;  // guarded by lock
+  int origin_ = 0;                // guarded by lock: the ring row shown on top
 };
 
 }  // namespace scrpack

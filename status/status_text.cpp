@@ -1,7 +1,6 @@
 #include "status/status_text.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "status/font.h"
 
@@ -58,17 +57,8 @@ void StatusText::writePiece(const unsigned char* bytes, int count) {
 
 void StatusText::scrollUp(int count) {
   if (count <= 0) return;
-  const int shift = count * kGlyphHeight;
-  const int height = frame_.height;
-  const size_t rowPixels = static_cast<size_t>(frame_.width);
-  if (shift < height) {
-    std::memmove(frame_.row(0), frame_.row(shift),
-                 (height - shift) * rowPixels * sizeof(uint32_t));
-  }
-  const int blankFrom = std::max(0, height - shift);
-  std::fill(frame_.row(blankFrom), frame_.row(0) + height * rowPixels,
-            kTextBackground);
-  touch(0, height - 1);
+  frame_.scrollUp(count * kGlyphHeight, kTextBackground);
+  touch(0, frame_.height - 1);
 }
 
 }  // namespace scrpack

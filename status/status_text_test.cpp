@@ -74,7 +74,7 @@ TEST_F(StatusTextTest, GridCoversTheFrame) {
 }
 
 TEST_F(StatusTextTest, GlyphReplacesTheWholeCell) {
-  std::fill(frame_.pixels.begin(), frame_.pixels.end(), kRed);
+  frame_.fillAll(kRed);
   text_.cursor() = {3, 2};
   print("A\xDB");
   EXPECT_TRUE(cellShows(3, 2, 'A'));
@@ -110,7 +110,7 @@ TEST_F(StatusTextTest, ScrollMovesPixelsAndBlanksTheBottom) {
   for (int k : {60, 61, 1000}) {
     printLine("again");
     text_.scrollUp(k);
-    for (uint32_t pixel : frame_.pixels) ASSERT_EQ(pixel, kOpaqueBlack) << k;
+    for (uint32_t pixel : frame_.picture()) ASSERT_EQ(pixel, kOpaqueBlack) << k;
   }
 }
 
@@ -123,6 +123,19 @@ TEST_F(StatusTextTest, SixtiethLineScrollsAtOnce) {
   EXPECT_TRUE(rowShows(59, "line 61"));
 }
 
+TEST_F(StatusTextTest, ManyScrollsKeepTheLatestLinesInOrder) {
+  // Far more scrolls than the picture has rows, with partial row bands.
+  for (int n = 1; n <= 500; ++n) printLine("line " + std::to_string(n));
+  for (int row = 0; row < 59; ++row) {
+    ASSERT_TRUE(rowShows(row, "line " + std::to_string(442 + row)));
+  }
+  EXPECT_TRUE(rowShows(59, ""));
+  text_.scrollUp(7);  // a scroll that is no multiple of the rows
+  EXPECT_TRUE(rowShows(0, "line 449"));
+  EXPECT_TRUE(rowShows(51, "line 500"));
+  EXPECT_TRUE(rowShows(52, ""));
+}
+
 TEST_F(StatusTextTest, LongNamesWrapOntoFollowingRows) {
   struct Case {
     int length;
@@ -130,7 +143,7 @@ TEST_F(StatusTextTest, LongNamesWrapOntoFollowingRows) {
   };
   const Case cases[] = {{80, 2}, {81, 2}, {159, 2}, {160, 3}};
   for (const Case& c : cases) {
-    std::fill(frame_.pixels.begin(), frame_.pixels.end(), kOpaqueBlack);
+    frame_.fillAll(kOpaqueBlack);
     text_.reset();
     const std::string name(static_cast<size_t>(c.length), 'n');
     printLine(name);
@@ -154,7 +167,7 @@ TEST_F(StatusTextTest, FullRowInRowFiftyNineEndsTwoRowsUp) {
 }
 
 TEST_F(StatusTextTest, ZeroAndFfAreBlankAndOtherControlBytesAreGlyphs) {
-  std::fill(frame_.pixels.begin(), frame_.pixels.end(), kRed);
+  frame_.fillAll(kRed);
   print(std::string("\x00\xFF\x01\x1B\x7F", 5));
   for (int column = 0; column < 2; ++column) {
     for (int y = 0; y < 8; ++y) {

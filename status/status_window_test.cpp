@@ -71,7 +71,8 @@ TEST_F(StatusWindowTest, OpensWithThePreferredMethodAndClosesInOrder) {
   EXPECT_FALSE(window().fullScreen());
   EXPECT_TRUE(window().active());
   Frame& frame = window().frame();
-  EXPECT_TRUE(std::all_of(frame.pixels.begin(), frame.pixels.end(),
+  const std::vector<uint32_t> picture = frame.picture();
+  EXPECT_TRUE(std::all_of(picture.begin(), picture.end(),
                           [](uint32_t p) { return p == kOpaqueBlack; }));
   EXPECT_EQ(nextPresentMarks(), 0) << "no row is marked at open";
   EXPECT_FALSE(script_.screenSaverOn);
@@ -296,7 +297,8 @@ TEST_F(StatusWindowTest, EachOpenStartsAFreshPictureAndGrid) {
   EXPECT_EQ(window().text().cursor().column, 0);
   EXPECT_FALSE(window().text().pendingWrap());
   const Frame& frame = window().frame();
-  EXPECT_TRUE(std::all_of(frame.pixels.begin(), frame.pixels.end(),
+  const std::vector<uint32_t> picture = frame.picture();
+  EXPECT_TRUE(std::all_of(picture.begin(), picture.end(),
                           [](uint32_t p) { return p == kOpaqueBlack; }));
 }
 

@@ -47,7 +47,7 @@ void drawPattern(StatusWindow& window, uint32_t seed, int firstRow, int lastRow)
 std::vector<uint32_t> frameAsScreen(StatusWindow& window) {
   Frame& frame = window.frame();
   FrameLockGuard guard(frame.lock);
-  std::vector<uint32_t> pixels(frame.pixels);
+  std::vector<uint32_t> pixels = frame.picture();
   for (uint32_t& p : pixels) p &= 0xFFFFFFu;
   return pixels;
 }
