@@ -106,6 +106,18 @@ for _ in $(seq 200); do
 done
 check "the final line shows in row 20" test "$final_ms" -gt 0
 check "the first name shows in row 0" test "$(brightest 0 8)" = 255
+# The whole picture, pixel for pixel, against the grid drawn in memory by
+# the same text grid and font (SCRPACK_RENDER_GRID, a Windows program too).
+if [[ -n ${SCRPACK_RENDER_GRID:-} ]]; then
+  import -window "$window" -crop 640x480+0+0 +repage "$work/shown.ppm" 2>/dev/null
+  { for pass in 1 2; do sed 's/\r$//' "$work/data/flist"; done
+    echo "Jpeg files are packed to velkoscr"; } > "$work/lines"
+  (cd "$work" && "${run_command[@]:0:$((${#run_command[@]} - 1))}" \
+     "$(readlink -f "$SCRPACK_RENDER_GRID")" lines expected.ppm) >/dev/null 2>&1
+  differing=$(compare -metric AE "$work/expected.ppm" "$work/shown.ppm" null: 2>&1)
+  echo "pixels differing from the grid drawn in memory: $differing"
+  check "the window shows the grid pixel for pixel" test "$differing" = 0
+fi
 check "row 21 is empty" test "$(brightest 168 8)" = 0
 wait_hidden
 no_key_ms=$((closed_ms - final_ms))
