@@ -3,11 +3,17 @@
 # wine's console host shows the console's screen buffer on the terminal.
 # capture-pane reads the screen back and send-keys types during the run.
 #
-# usage: wine_console_test.sh path/to/scrpack.exe WINE_COMMAND...
+# A console probe (console_probe.cpp) gives the console a screen buffer
+# taller than its window, runs the tool in it and reports what the buffer
+# holds afterwards.
+#
+# usage: wine_console_test.sh path/to/scrpack.exe path/to/console_probe.exe
+#          WINE_COMMAND...
 # WINE_COMMAND is how to start a Windows program, e.g. "env WINEPREFIX=... wine".
 set -u
 binary=$(readlink -f "$1")
-shift
+probe=$(readlink -f "$2")
+shift 2
 wine_command=("$@")
 work=$(mktemp -d)
 socket=
@@ -28,16 +34,24 @@ check() {  # check NAME CONDITION...
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
-# Starts the tool in a fresh pane of 60 x 12 cells. With SEND_KEY set, types
+windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# Starts the tool in a fresh pane of 60 x 12 cells, by itself or, given
+# extra arguments, as the console probe with them. With SEND_KEY set, types
 # a key as soon as the first status line shows. Waits until the final line
 # shows and the tool has ended; sets $status, $pause_ms (from the final
 # line's appearance to the tool's end) and $screen.
-run_in_pane() {  # run_in_pane SEND_KEY(yes/no)
+run_in_pane() {  # run_in_pane SEND_KEY(yes/no) [PROBE_ARGUMENTS...]
   local send_key=$1 command
+  shift
   rm -f "$work/done" "$work/velkoscr"
   [[ -n $socket ]] && tmux -L "$socket" kill-server 2>/dev/null
   socket="scrpack-wine-test-$$-$RANDOM"
-  printf -v command '%q ' "${wine_command[@]}" "$binary"
+  if (($# > 0)); then
+    printf -v command '%q ' "${wine_command[@]}" "$probe" "$@"
+  else
+    printf -v command '%q ' "${wine_command[@]}" "$binary"
+  fi
   tmux -L "$socket" -f /dev/null new-session -d -x 60 -y 12 \
     "cd '$work' && clear && $command; \
      echo \"\$? \$(( \$(date +%s%N) / 1000000 ))\" > done; sleep 60"
@@ -98,6 +112,25 @@ check "scrolled: the last names right above the final line" \
 check "scrolled: the final line on the second to last row" \
   test "$(row_of 'Jpeg files')" = 11
 check "key during packing: pack written" pack_ok
+
+# A buffer of 40 rows under the 12-row window: the window first moves down
+# over the buffer; once it reaches the buffer's end the buffer's contents
+# move up. 25 names twice and the final line are 51 lines: the buffer
+# holds the last 39 of them from line 12 (n13) on, above the cursor's empty
+# row, and the window shows its last 12 rows. Text and freed rows take the
+# console's colour attribute.
+printf 'n%02d\r\n' $(seq 1 25) > "$work/data/flist"
+run_in_pane no 40 1E "$(windows_path "$work/report")" "$(windows_path "$binary")"
+sed -n '1,2p' "$work/report"
+report_row() { grep "^row $1 " "$work/report" | cut -d'|' -f2-; }
+check "tall buffer: exit status 0" test "$status" = 0
+check "tall buffer: the window moved to the buffer's end" grep -qx 'window 28 39' "$work/report"
+check "tall buffer: cursor on the last row" grep -qx 'cursor 0 39' "$work/report"
+check "tall buffer: the final line above it" test "$(report_row 38)" = "Jpeg files are packed to velkoscr"
+check "tall buffer: the last name above that" test "$(report_row 37)" = "n25"
+check "tall buffer: contents moved up by 12 rows" test "$(report_row 0)" = "n13"
+check "tall buffer: text in the console's attribute" grep -q '^row 38 1E 1E ' "$work/report"
+check "tall buffer: freed rows in the console's attribute" grep -q '^row 39 1E 1E ' "$work/report"
 
 echo "$passed passed, $failed failed"
 test "$failed" = 0
