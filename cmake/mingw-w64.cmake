@@ -2,7 +2,14 @@
 # wine:
 #
 #   cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
-#   cmake --build build-win32 && ctest --test-dir build-win32
+#   cmake --build build-win32
+#   export WINEPREFIX=$PWD/build-win32/wineprefix; mkdir -p $WINEPREFIX
+#   wineserver -p >/dev/null 2>&1; wineboot -i >/dev/null 2>&1
+#   ctest --test-dir build-win32; wineserver -k
+#
+# (scripts/test does all of this.) The persistent wine server, with wine's
+# services started away from ctest's pipes, keeps every test from waiting
+# for the server to end.
 #
 # The -posix variant of the compiler is the one with std::thread and
 # std::mutex. Everything is linked statically, so scrpack.exe needs only
