@@ -6,7 +6,9 @@
 // the console at the start of every print and the cursor is written back at
 // its end, so other output between prints is taken as it stands. Pieces go
 // into the cells with WriteConsoleOutputA, which leaves the console's own
-// cursor alone; the console shows the bytes in its own code page.
+// cursor alone; the console shows the bytes in its own code page. A console
+// call that fails leaves that part of the console as it was, and the print
+// goes on: there is no one to tell.
 //
 // Keys come from the console's input events, without echo. The console's
 // close, log-off and shutdown notices become close requests; they arrive on
