@@ -13,18 +13,7 @@ wine_command=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-passed=0
-failed=0
-check() {  # check NAME CONDITION...
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $name"
-  fi
-}
+source "$(dirname "$0")/checks.sh"
 
 long_name=An_Upper_Case_Name_Longer_Than_39_Bytes_In_All.JPG
 mkdir -p "$work/linux/data/pics/Deep"
@@ -73,5 +62,4 @@ check "missing files created empty on both" \
        -a -f "$work/windows/data/gone.jpg" -a ! -s "$work/windows/data/gone.jpg"
 check "no directory made on either" test ! -e "$work/linux/data/nodir" -a ! -e "$work/windows/data/nodir"
 
-echo "$passed passed, $failed failed"
-test "$failed" = 0
+finish_checks

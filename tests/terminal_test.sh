@@ -9,18 +9,7 @@ work=$(mktemp -d)
 socket=
 trap 'tmux -L "$socket" kill-server 2>/dev/null; rm -rf "$work"' EXIT
 
-passed=0
-failed=0
-check() {  # check NAME CONDITION...
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $name"
-  fi
-}
+source "$(dirname "$0")/checks.sh"
 
 # Starts the tool in a fresh pane of 60 x 12 cells and waits until it has
 # ended; the pane stays so its screen can be read. Sets $seconds.
@@ -70,5 +59,4 @@ check "key during packing: exit status 0" test "$status" = 0
 check "key during packing ends the pause at once" test "$millis" -lt 3000
 check "key during packing: pack written" test "$(stat -c %s "$work/velkoscr")" = 1537
 
-echo "$passed passed, $failed failed"
-test "$failed" = 0
+finish_checks

@@ -19,20 +19,7 @@ work=$(mktemp -d)
 socket=
 trap 'tmux -L "$socket" kill-server 2>/dev/null; rm -rf "$work"' EXIT
 
-passed=0
-failed=0
-check() {  # check NAME CONDITION...
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $name"
-  fi
-}
-
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+source "$(dirname "$0")/checks.sh"
 
 windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
 
@@ -132,5 +119,4 @@ check "tall buffer: contents moved up by 12 rows" test "$(report_row 0)" = "n13"
 check "tall buffer: text in the console's attribute" grep -q '^row 38 1E 1E ' "$work/report"
 check "tall buffer: freed rows in the console's attribute" grep -q '^row 39 1E 1E ' "$work/report"
 
-echo "$passed passed, $failed failed"
-test "$failed" = 0
+finish_checks

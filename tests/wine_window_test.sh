@@ -14,20 +14,7 @@ work=$(mktemp -d)
 xvfb_pid=
 trap '[[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null; rm -rf "$work"' EXIT
 
-passed=0
-failed=0
-check() {  # check NAME CONDITION...
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $name"
-  fi
-}
-
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+source "$(dirname "$0")/checks.sh"
 
 # The server writes its display number to the pipe once it listens.
 mkfifo "$work/ready"
@@ -145,5 +132,4 @@ wait_tool
 check "key: exit status 0" test "$status" = 0
 check "key: pack written" pack_ok
 
-echo "$passed passed, $failed failed"
-test "$failed" = 0
+finish_checks
