@@ -59,4 +59,25 @@ check "key during packing: exit status 0" test "$status" = 0
 check "key during packing ends the pause at once" test "$millis" -lt 3000
 check "key during packing: pack written" test "$(stat -c %s "$work/velkoscr")" = 1537
 
+# A hang-up or termination request is the console's close notice: it ends
+# the pause like a key, and the run still ends normally with status 0.
+for signal in HUP TERM; do
+  rm -rf "$work/quiet" && mkdir -p "$work/quiet/data"
+  : > "$work/quiet/data/flist"
+  start=$(now_ms)
+  (cd "$work/quiet" && exec env -u DISPLAY "$binary" > out < /dev/null) &
+  pid=$!
+  sleep 0.5
+  kill -s "$signal" "$pid"
+  wait "$pid"
+  status=$?
+  elapsed=$(( $(now_ms) - start ))
+  check "SIG$signal: exit status 0" test "$status" = 0
+  check "SIG$signal ends the pause early" test "$elapsed" -lt 1200
+  check "SIG$signal: the final line was written" \
+    grep -q 'Jpeg files are packed to velkoscr' "$work/quiet/out"
+  check "SIG$signal: the pack was written" \
+    test "$(stat -c %s "$work/quiet/velkoscr")" = 1536
+done
+
 finish_checks
