@@ -31,8 +31,8 @@ int StatusWindow::open(int32_t width, int32_t height, int32_t bitsPerPixel,
   if (open_) return 0;
   if (!windowArgumentsValid(width, height, bitsPerPixel)) return 1;
   title_ = windowTitle(programPath_);
-  frame_.reset(new Frame(width, height));
-  text_.reset(new StatusText(*frame_));
+  width_ = width;
+  height_ = height;
   // Windowed by every method first; full screen only when none gave a window.
   for (DisplayForm form : {DisplayForm::kWindowed, DisplayForm::kFullScreen}) {
     for (const std::unique_ptr<DisplayMethod>& method : methods_) {
@@ -81,8 +81,14 @@ void StatusWindow::reportAttempt(Attempt state) {
 void StatusWindow::windowThread(DisplayMethod* method, DisplayForm form) {
   bool made = method->connect();
   if (made) {
+    // The picture is made only once a window system answers: without one
+    // the run never touches its 1.2 MB. open() waits meanwhile.
+    if (!frame_) {
+      frame_.reset(new Frame(width_, height_));
+      text_.reset(new StatusText(*frame_));
+    }
     method->suspendScreenSaver();
-    made = method->open(form, title_, frame_->width, frame_->height);
+    made = method->open(form, title_, width_, height_);
     if (!made) {
       method->close();
       method->resumeScreenSaver();

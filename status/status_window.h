@@ -81,9 +81,13 @@ class StatusWindow : public WindowBackEnd, private platform::DisplayEvents {
   const std::vector<std::unique_ptr<platform::DisplayMethod>> methods_;
   const std::string programPath_;
 
-  // Set up by open() before the window thread starts and released by close()
-  // after it has ended; their contents are guarded by frame_->lock.
+  // Set up by open() before the window thread starts.
   std::string title_;
+  int width_ = 0;
+  int height_ = 0;
+  // Made by the first window thread that reaches a window system, while
+  // open() waits for it, and released by close() after the thread has
+  // ended; their contents are guarded by frame_->lock.
   std::unique_ptr<Frame> frame_;
   std::unique_ptr<StatusText> text_;
   std::thread thread_;
