@@ -15,10 +15,6 @@
 // a thread of the system's, which only counts them.
 #include "platform/console.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <algorithm>

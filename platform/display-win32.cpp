@@ -5,10 +5,6 @@
 // as a top-down 32-bit DIB, the frame buffer's own layout.
 #include "platform/display.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstring>

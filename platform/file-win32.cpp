@@ -3,10 +3,6 @@
 // page reads it. Other processes may read and write the files meanwhile.
 #include "platform/file.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <algorithm>

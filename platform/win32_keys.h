@@ -5,10 +5,6 @@
 #ifndef SCRPACK_PLATFORM_WIN32_KEYS_H_
 #define SCRPACK_PLATFORM_WIN32_KEYS_H_
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 namespace scrpack {

@@ -5,7 +5,6 @@
 // attribute of its first and last cell.
 //
 // usage: console_probe BUFFER_ROWS ATTRIBUTE(hex) REPORT_FILE PROGRAM
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstdio>

@@ -4,7 +4,6 @@
 // test, which holds its handles while the tool runs.
 #include <gtest/gtest.h>
 
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstdint>
