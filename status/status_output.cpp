@@ -33,14 +33,31 @@ void ConsoleBackEnd::print(const unsigned char* bytes, size_t size) {
   start();
   if (TextSurface* surface = console_->surface()) {
     printText(*surface, bytes, size, bell_);
-  } else {
-    // Redirected output gets the bytes as they are; no text rule applies.
-    console_->writeRaw(bytes, size);
+    return;
   }
+  // Redirected output gets the bytes as they are; no text rule applies.
+  // They go out a line at a time: a status line and its CR LF are two
+  // prints, and one write for both halves what a reader is woken for.
+  redirected_.append(reinterpret_cast<const char*>(bytes), size);
+  if (redirected_.back() == '\n' || redirected_.size() >= kRedirectedChunk) {
+    flush();
+  }
+}
+
+void ConsoleBackEnd::flush() {
+  if (redirected_.empty()) return;
+  console_->writeRaw(reinterpret_cast<const unsigned char*>(redirected_.data()),
+                     redirected_.size());
+  redirected_.clear();
+}
+
+ConsoleBackEnd::~ConsoleBackEnd() {
+  if (console_) flush();
 }
 
 bool ConsoleBackEnd::keyTest() {
   start();
+  flush();
   incoming_.clear();
   console_->takeKeys(&incoming_);
   for (uint32_t code : incoming_) keys_.enter(code);

@@ -40,9 +40,15 @@ class ConsoleBackEnd {
   ConsoleBackEnd(std::unique_ptr<platform::Console> console,
                  SleepFunction sleep, BellFunction bell);
 
+  ~ConsoleBackEnd();
+  ConsoleBackEnd(const ConsoleBackEnd&) = delete;
+  ConsoleBackEnd& operator=(const ConsoleBackEnd&) = delete;
+
   // Takes over the console (keys without echo); later calls do nothing.
   void start();
   void print(const unsigned char* bytes, size_t size);
+  // Writes out redirected text still held for the end of its line.
+  void flush();
   bool keyTest();
   const KeyRing<512>& keys() const { return keys_; }
 
@@ -52,6 +58,8 @@ class ConsoleBackEnd {
   BellFunction bell_;
   KeyRing<512> keys_;
   std::vector<uint32_t> incoming_;
+  static constexpr size_t kRedirectedChunk = 64 * 1024;
+  std::string redirected_;  // redirected bytes not yet written
 };
 
 class StatusOutput {

@@ -94,7 +94,14 @@ TEST(StatusOutput, RedirectedConsoleGetsEachLineAndCrLfUnchanged) {
   rig.output->printLine("Cat.JPG\t\b\x07");
   rig.output->printLine("");
   EXPECT_EQ(rig.console->raw, "Cat.JPG\t\b\x07\r\n\r\n");
-  EXPECT_EQ(rig.console->rawWrites, 3) << "text and CR LF are two prints";
+  EXPECT_EQ(rig.console->rawWrites, 2) << "one write per completed line";
+  rig.output->print(reinterpret_cast<const unsigned char*>("held"), 4);
+  EXPECT_EQ(rig.console->raw.size(), 14u) << "waits for the end of its line";
+  rig.output->pause(0);
+  EXPECT_EQ(rig.console->raw.size(), 14u);
+  rig.output->pause(1500);
+  EXPECT_EQ(rig.console->raw, "Cat.JPG\t\b\x07\r\n\r\nheld")
+      << "the pause shows what is held";
 }
 
 TEST(StatusOutput, TerminalConsoleFollowsTheTextRules) {
