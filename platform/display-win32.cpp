@@ -203,22 +203,15 @@ void Win32Display::putRows(HDC dc, int first, int count) {
 void Win32Display::present(const Frame& frame) {
   if (!window_) return;
   HDC dc = nullptr;
-  int y = 0;
-  while (y < height_) {
-    if (!frame.changedRows[static_cast<size_t>(y)]) {
-      ++y;
-      continue;
-    }
-    const int first = y;
-    for (; y < height_ && frame.changedRows[static_cast<size_t>(y)]; ++y) {
+  frame.forEachChangedBand([&](int first, int count) {
+    for (int y = first; y < first + count; ++y) {
       // 0xAARRGGBB words are the DIB's blue, green, red, reserved bytes.
-      std::memcpy(copy_.data() + static_cast<size_t>(y) * width_,
-                  frame.row(y),
+      std::memcpy(copy_.data() + static_cast<size_t>(y) * width_, frame.row(y),
                   static_cast<size_t>(width_) * sizeof(uint32_t));
     }
     if (!dc) dc = ::GetDC(window_);
-    if (dc) putRows(dc, first, y - first);
-  }
+    if (dc) putRows(dc, first, count);
+  });
   if (dc) ::ReleaseDC(window_, dc);
 }
 

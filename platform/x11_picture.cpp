@@ -96,20 +96,12 @@ bool X11Picture::putChangedRows(const Frame& frame, Display* display,
                                 Window window, GC gc, int x, int y) {
   if (!image_) return false;
   bool put = false;
-  int row = 0;
-  while (row < height_) {
-    if (!frame.changedRows[static_cast<size_t>(row)]) {
-      ++row;
-      continue;
-    }
+  frame.forEachChangedBand([&](int first, int count) {
+    for (int row = first; row < first + count; ++row) convertRow(frame, row);
     // One request per band of changed rows.
-    const int first = row;
-    for (; row < height_ && frame.changedRows[static_cast<size_t>(row)]; ++row) {
-      convertRow(frame, row);
-    }
-    putRows(display, window, gc, x, y, first, row - first);
+    putRows(display, window, gc, x, y, first, count);
     put = true;
-  }
+  });
   return put;
 }
 

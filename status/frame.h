@@ -118,6 +118,21 @@ class Frame {
     for (int y = first; y <= last; ++y) changedRows[static_cast<size_t>(y)] = 1;
   }
   void markAll() { markRows(0, height - 1); }
+  // Calls |put|(first, count) for every band of consecutive changed rows,
+  // top to bottom, so that a display can put each band in one request.
+  template <typename Put>
+  void forEachChangedBand(Put put) const {
+    int y = 0;
+    while (y < height) {
+      if (!changedRows[static_cast<size_t>(y)]) {
+        ++y;
+        continue;
+      }
+      const int first = y;
+      while (y < height && changedRows[static_cast<size_t>(y)]) ++y;
+      put(first, y - first);
+    }
+  }
 
   FrameLock lock;
   const int width;
