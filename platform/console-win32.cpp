@@ -54,7 +54,8 @@ class Win32Surface : public TextSurface {
   Win32Surface(HANDLE out, const CONSOLE_SCREEN_BUFFER_INFO& info)
       : out_(out), info_(info) {}
 
-  // Reads the console's geometry; false when |out_| is not a console.
+  // Reads the console's geometry, cursor and colour attribute; false when
+  // |out_| is not a console.
   bool refresh() {
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!::GetConsoleScreenBufferInfo(out_, &info)) return false;
@@ -195,13 +196,14 @@ class Win32Console : public Console {
     ::SetConsoleCtrlHandler(onConsoleControl, TRUE);
     CONSOLE_SCREEN_BUFFER_INFO info = {};
     surface_.reset(new Win32Surface(out_, info));
+    // Standard output stays what it is for the whole run.
+    isConsole_ = surface_->refresh();
   }
 
   ~Win32Console() override { ::SetConsoleCtrlHandler(onConsoleControl, FALSE); }
 
-  // Asked before every print: standard output may be a console or not.
   TextSurface* surface() override {
-    return surface_->refresh() ? surface_.get() : nullptr;
+    return isConsole_ ? surface_.get() : nullptr;
   }
 
   void writeRaw(const unsigned char* bytes, size_t size) override {
@@ -243,6 +245,7 @@ class Win32Console : public Console {
   const HANDLE out_;
   const HANDLE in_;
   std::unique_ptr<Win32Surface> surface_;
+  bool isConsole_ = false;  // false: standard output is a file or a pipe
 };
 
 }  // namespace
