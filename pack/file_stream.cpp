@@ -101,20 +101,18 @@ void FileStream::copyTo(FileStream& target, int64_t count) {
     position_ += count;  // nothing can be written anyway
     return;
   }
-  int64_t left = count;
-  {
-    // Let the system move the bytes where it can.
-    flushWrites();
-    dropReadBuffer();
-    target.flushWrites();
-    target.dropReadBuffer();
-    const size_t moved = file_->copyTo(position_, *target.file_,
-                                       target.position_,
-                                       static_cast<size_t>(left));
-    position_ += static_cast<int64_t>(moved);
-    target.position_ += static_cast<int64_t>(moved);
-    left -= static_cast<int64_t>(moved);
-  }
+  // Let the system move the bytes where it can.
+  flushWrites();
+  dropReadBuffer();
+  target.flushWrites();
+  target.dropReadBuffer();
+  const size_t moved = file_->copyTo(position_, *target.file_, target.position_,
+                                     static_cast<size_t>(count));
+  position_ += static_cast<int64_t>(moved);
+  target.position_ += static_cast<int64_t>(moved);
+  // The rest, and all of it where the system cannot: zeros stand in for
+  // bytes that cannot be read.
+  int64_t left = count - static_cast<int64_t>(moved);
   std::vector<unsigned char> block;
   while (left > 0) {
     const size_t n = static_cast<size_t>(

@@ -1,7 +1,7 @@
 #include "pack/packing_run.h"
 
 #include <cstdint>
-#include <vector>
+#include <string>
 
 #include "pack/file_stream.h"
 #include "pack/list_reader.h"

@@ -59,8 +59,6 @@ void onFatalSignal(int sig) {
   ::raise(sig);
 }
 
-void onContinue(int);
-
 void onStop(int sig) {
   restoreMode();
   ::signal(sig, SIG_DFL);

@@ -15,14 +15,11 @@ void systemBell() { platform::beep(kBellHz, kBellMs); }
 
 }  // namespace
 
-ConsoleBackEnd::ConsoleBackEnd(SleepFunction sleep, BellFunction bell)
-    : sleep_(std::move(sleep)), bell_(std::move(bell)) {}
+ConsoleBackEnd::ConsoleBackEnd(BellFunction bell) : bell_(std::move(bell)) {}
 
 ConsoleBackEnd::ConsoleBackEnd(std::unique_ptr<platform::Console> console,
-                               SleepFunction sleep, BellFunction bell)
-    : console_(std::move(console)),
-      sleep_(std::move(sleep)),
-      bell_(std::move(bell)) {}
+                               BellFunction bell)
+    : console_(std::move(console)), bell_(std::move(bell)) {}
 
 void ConsoleBackEnd::start() {
   if (!console_) console_ = platform::Console::Create();
@@ -66,8 +63,7 @@ bool ConsoleBackEnd::keyTest() {
 
 StatusOutput::StatusOutput(std::unique_ptr<WindowBackEnd> window)
     : StatusOutput(std::move(window),
-                   std::unique_ptr<ConsoleBackEnd>(new ConsoleBackEnd(
-                       platform::sleepMilliseconds, systemBell)),
+                   std::unique_ptr<ConsoleBackEnd>(new ConsoleBackEnd(systemBell)),
                    platform::sleepMilliseconds) {}
 
 StatusOutput::StatusOutput(std::unique_ptr<WindowBackEnd> window,
@@ -81,7 +77,8 @@ StatusOutput::~StatusOutput() { close(); }
 
 int StatusOutput::open(int32_t width, int32_t height, int32_t bitsPerPixel,
                        int32_t pages, int32_t flags, int32_t refreshRate) {
-  if (window_ && !windowOpen_ &&
+  if (windowOpen_) return 0;
+  if (window_ &&
       window_->open(width, height, bitsPerPixel, pages, flags, refreshRate) ==
           0) {
     windowOpen_ = true;
@@ -89,7 +86,6 @@ int StatusOutput::open(int32_t width, int32_t height, int32_t bitsPerPixel,
     window_->text().pendingWrap() = false;
     return 0;
   }
-  if (windowOpen_) return 0;
   // The console is ours from here on: keys typed during the run count.
   console_->start();
   return 1;

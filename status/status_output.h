@@ -35,10 +35,10 @@ class WindowBackEnd {
 // for the pause.
 class ConsoleBackEnd {
  public:
-  ConsoleBackEnd(SleepFunction sleep, BellFunction bell);
+  explicit ConsoleBackEnd(BellFunction bell);
   // For tests: a console of one's own.
   ConsoleBackEnd(std::unique_ptr<platform::Console> console,
-                 SleepFunction sleep, BellFunction bell);
+                 BellFunction bell);
 
   ~ConsoleBackEnd();
   ConsoleBackEnd(const ConsoleBackEnd&) = delete;
@@ -54,7 +54,6 @@ class ConsoleBackEnd {
 
  private:
   std::unique_ptr<platform::Console> console_;
-  SleepFunction sleep_;
   BellFunction bell_;
   KeyRing<512> keys_;
   std::vector<uint32_t> incoming_;

@@ -82,8 +82,7 @@ struct Rig {
     auto sleep = [this](int32_t ms) { sleeps.push_back(ms); };
     output = std::make_unique<StatusOutput>(
         std::move(fakeWindow),
-        std::make_unique<ConsoleBackEnd>(std::move(fakeConsole), sleep,
-                                         nullptr),
+        std::make_unique<ConsoleBackEnd>(std::move(fakeConsole), nullptr),
         sleep);
   }
 };
@@ -163,7 +162,7 @@ TEST(KeyRing, HoldsFifteenOfSixteenAndDropsTheOldest) {
 TEST(ConsoleBackEnd, CloseNoticesAndKeysGoIntoTheRing) {
   auto console = std::make_unique<FakeConsole>(false);
   FakeConsole* raw = console.get();
-  ConsoleBackEnd backEnd(std::move(console), nullptr, nullptr);
+  ConsoleBackEnd backEnd(std::move(console), nullptr);
   EXPECT_FALSE(backEnd.keyTest());
   raw->waiting = {'a', kCloseRequest};
   EXPECT_TRUE(backEnd.keyTest());
