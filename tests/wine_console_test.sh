@@ -78,7 +78,9 @@ echo "$screen" | sed 's/^/  | /'
 echo "final line to exit: $pause_ms ms"
 row_of() { grep -nF -- "$1" <<< "$screen" | tail -1 | cut -d: -f1; }
 check "exit status 0" test "$status" = 0
-check "no key: the whole pause" test "$pause_ms" -ge 1400
+# The final line is seen by polling the pane, late by up to a few hundred
+# ms on a loaded machine, so the whole 1500 ms pause measures a little less.
+check "no key: the whole pause" test "$pause_ms" -ge 1200
 check "names in both passes" test "$(grep -cxF 'one.jpg' <<< "$screen")" = 2
 check "tab stop" grep -qx 'tw      o' <<< "$screen"
 check "backspace overwrites" grep -qx 'abX' <<< "$screen"

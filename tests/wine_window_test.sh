@@ -109,7 +109,9 @@ check "row 21 is empty" test "$(brightest 168 8)" = 0
 wait_hidden
 no_key_ms=$((closed_ms - final_ms))
 echo "no key: final line to closing: $no_key_ms ms"
-check "no key: the whole pause" test "$no_key_ms" -ge 1400
+# Both ends are seen by polling, each late by up to a few hundred ms on a
+# loaded machine; a key ends the pause at once, far below this.
+check "no key: the whole pause" test "$no_key_ms" -ge 1200
 wait_tool
 check "exit status 0" test "$status" = 0
 check "the window is gone at the end" \
