@@ -108,6 +108,7 @@ TEST(FileStream, CopyToAppendsAfterBufferedBytesAndZeroFillsPastTheEnd) {
   input.seek(10);
   input.copyTo(output, 100);
   input.copyTo(output, 200000);  // runs 110 bytes past the end
+  EXPECT_EQ(output.length(), 4 + 200000 + 100);
   output.write("tail", 4);
   output.close();
   const std::string expected = "head" + source.substr(10, 100) +
