@@ -22,7 +22,7 @@ class PosixFile : public FileHandle {
  public:
   // |openLength| is the length that the open found; it answers length()
   // until this handle writes, which saves every input file a second fstat
-  // (a system call is the largest cost of a run over many small files).
+  // (in a run over many small files, system calls are a large share).
   PosixFile(int fd, int64_t openLength)
       : fd_(fd), knownLength_(openLength) {}
   ~PosixFile() override { ::close(fd_); }
