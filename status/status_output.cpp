@@ -17,12 +17,12 @@ void systemBell() { platform::beep(kBellHz, kBellMs); }
 
 ConsoleBackEnd::ConsoleBackEnd(BellFunction bell) : bell_(std::move(bell)) {}
 
-ConsoleBackEnd::ConsoleBackEnd(std::unique_ptr<platform::Console> console,
+ConsoleBackEnd::ConsoleBackEnd(std::unique_ptr<Console> console,
                                BellFunction bell)
     : console_(std::move(console)), bell_(std::move(bell)) {}
 
 void ConsoleBackEnd::start() {
-  if (!console_) console_ = platform::Console::Create();
+  if (!console_) console_ = Console::Create();
 }
 
 void ConsoleBackEnd::print(const unsigned char* bytes, size_t size) {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/console.h"
+#include "status/console.h"
 #include "status/key_ring.h"
 #include "status/pause.h"
-#include "status/text_surface.h"
+#include "status/text_rules.h"
 
 namespace scrpack {
 
@@ -37,7 +37,7 @@ class ConsoleBackEnd {
  public:
   explicit ConsoleBackEnd(BellFunction bell);
   // For tests: a console of one's own.
-  ConsoleBackEnd(std::unique_ptr<platform::Console> console,
+  ConsoleBackEnd(std::unique_ptr<Console> console,
                  BellFunction bell);
 
   ~ConsoleBackEnd();
@@ -53,7 +53,7 @@ class ConsoleBackEnd {
   const KeyRing<512>& keys() const { return keys_; }
 
  private:
-  std::unique_ptr<platform::Console> console_;
+  std::unique_ptr<Console> console_;
   BellFunction bell_;
   KeyRing<512> keys_;
   std::vector<uint32_t> incoming_;

@@ -26,7 +26,7 @@ class RecordingSurface : public TextSurface {
   std::vector<std::string> pieces;
 };
 
-class FakeConsole : public platform::Console {
+class FakeConsole : public Console {
  public:
   explicit FakeConsole(bool terminal) : terminal_(terminal) {}
   TextSurface* surface() override { return terminal_ ? &surface_ : nullptr; }

@@ -9,7 +9,7 @@
 #define SCRPACK_STATUS_STATUS_TEXT_H_
 
 #include "status/frame.h"
-#include "status/text_surface.h"
+#include "status/text_rules.h"
 
 namespace scrpack {
 

@@ -10,8 +10,6 @@
 
 namespace scrpack {
 
-using platform::DisplayForm;
-using platform::DisplayMethod;
 
 std::unique_ptr<StatusWindow> StatusWindow::Create() {
   return std::unique_ptr<StatusWindow>(

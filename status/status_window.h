@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/display.h"
+#include "status/display.h"
 #include "status/frame.h"
 #include "status/key_ring.h"
 #include "status/status_output.h"
@@ -27,13 +27,13 @@ namespace scrpack {
 
 constexpr int kRefreshIntervalMs = 10;
 
-class StatusWindow : public WindowBackEnd, private platform::DisplayEvents {
+class StatusWindow : public WindowBackEnd, private DisplayEvents {
  public:
   // The window with the platform's display methods and the program's path.
   static std::unique_ptr<StatusWindow> Create();
 
   // |methods| in the order they are tried, the preferred one first.
-  StatusWindow(std::vector<std::unique_ptr<platform::DisplayMethod>> methods,
+  StatusWindow(std::vector<std::unique_ptr<DisplayMethod>> methods,
                std::string programPath);
   ~StatusWindow() override;
   StatusWindow(const StatusWindow&) = delete;
@@ -64,21 +64,21 @@ class StatusWindow : public WindowBackEnd, private platform::DisplayEvents {
  private:
   enum class Attempt { kStarting, kReady, kEnded };
 
-  bool tryOpen(platform::DisplayMethod& method, platform::DisplayForm form);
+  bool tryOpen(DisplayMethod& method, DisplayForm form);
   void reportAttempt(Attempt state);
-  void windowThread(platform::DisplayMethod* method, platform::DisplayForm form);
-  void refreshUntilStopped(platform::DisplayMethod& method);
-  bool switchFullScreen(platform::DisplayMethod& method);
-  platform::DisplayForm currentForm() const;
+  void windowThread(DisplayMethod* method, DisplayForm form);
+  void refreshUntilStopped(DisplayMethod& method);
+  bool switchFullScreen(DisplayMethod& method);
+  DisplayForm currentForm() const;
 
-  // platform::DisplayEvents, on the window thread with the frame lock held.
+  // DisplayEvents, on the window thread with the frame lock held.
   void keyEntered(uint32_t code) override;
   void closeRequested() override;
   void focusChanged(bool focused) override;
   void pictureLost() override;
   void fullScreenSwitchRequested() override;
 
-  const std::vector<std::unique_ptr<platform::DisplayMethod>> methods_;
+  const std::vector<std::unique_ptr<DisplayMethod>> methods_;
   const std::string programPath_;
 
   // Set up by open() before the window thread starts.

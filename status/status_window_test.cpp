@@ -14,8 +14,6 @@
 namespace scrpack {
 namespace {
 
-using platform::DisplayEvents;
-using platform::DisplayMethod;
 using testing::FakeDisplay;
 using testing::Script;
 

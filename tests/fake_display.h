@@ -14,15 +14,12 @@
 #include <thread>
 #include <vector>
 
-#include "platform/display.h"
+#include "status/display.h"
 #include "status/frame.h"
 
 namespace scrpack {
 namespace testing {
 
-using platform::DisplayEvents;
-using platform::DisplayForm;
-using platform::DisplayMethod;
 
 // What the fake display methods of one test did and are told to do. The
 // window thread calls the fakes; the test reads and steers under the mutex.

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/display.h"
+#include "status/display.h"
 #include "status/status_window.h"
 #include "tests/xvfb.h"
 
@@ -26,7 +26,7 @@ const char kTitle[] = "scr.pack";
 
 std::unique_ptr<StatusWindow> makeWindow() {
   return std::unique_ptr<StatusWindow>(
-      new StatusWindow(platform::DisplayMethod::CreateAll(), kProgramPath));
+      new StatusWindow(DisplayMethod::CreateAll(), kProgramPath));
 }
 
 // A picture in which neighbouring pixels differ, so that a row or column

@@ -9,7 +9,7 @@
 // Keys are read from standard input without echo and without waiting for
 // Enter (VMIN 0, VTIME 0); the saved terminal mode comes back when the
 // console is destroyed and on every signal that stops or ends the process.
-#include "platform/console.h"
+#include "status/console.h"
 
 #include <errno.h>
 #include <langinfo.h>
@@ -27,7 +27,6 @@
 #include "status/key_ring.h"
 
 namespace scrpack {
-namespace platform {
 namespace {
 
 constexpr int kIn = STDIN_FILENO;
@@ -290,5 +289,4 @@ std::unique_ptr<Console> Console::Create() {
   return std::unique_ptr<Console>(new PosixConsole());
 }
 
-}  // namespace platform
 }  // namespace scrpack

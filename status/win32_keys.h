@@ -2,13 +2,12 @@
 // rules: typed characters and keys without one enter their codes, the Alt
 // rules swallow or pass on, Alt+Enter asks for the full-screen switch.
 // Used only by the Win32 display method, on the window thread.
-#ifndef SCRPACK_PLATFORM_WIN32_KEYS_H_
-#define SCRPACK_PLATFORM_WIN32_KEYS_H_
+#ifndef SCRPACK_STATUS_WIN32_KEYS_H_
+#define SCRPACK_STATUS_WIN32_KEYS_H_
 
 #include <windows.h>
 
 namespace scrpack {
-namespace platform {
 
 class DisplayEvents;
 
@@ -18,7 +17,6 @@ class DisplayEvents;
 bool handleKeyMessage(UINT message, WPARAM wParam, LPARAM lParam,
                       DisplayEvents* events);
 
-}  // namespace platform
 }  // namespace scrpack
 
-#endif  // SCRPACK_PLATFORM_WIN32_KEYS_H_
+#endif  // SCRPACK_STATUS_WIN32_KEYS_H_

@@ -1,4 +1,4 @@
-#include "status/text_surface.h"
+#include "status/text_rules.h"
 
 #include <gtest/gtest.h>
 

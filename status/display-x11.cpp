@@ -3,7 +3,7 @@
 // Only the window thread calls Xlib. A display that fails or goes away must
 // not end the process: Xlib's I/O error exit is replaced, the method then
 // counts as lost, and from there on no request is sent.
-#include "platform/display.h"
+#include "status/display.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -11,13 +11,12 @@
 
 #include <atomic>
 
-#include "platform/x11_picture.h"
-#include "platform/x11_queries.h"
+#include "status/x11_picture.h"
+#include "status/x11_queries.h"
 #include "status/frame.h"
 #include "status/window_rules.h"
 
 namespace scrpack {
-namespace platform {
 namespace {
 
 // Counts protocol errors; open() checks that its own requests caused none.
@@ -377,5 +376,4 @@ std::vector<std::unique_ptr<DisplayMethod>> DisplayMethod::CreateAll() {
   return methods;
 }
 
-}  // namespace platform
 }  // namespace scrpack

@@ -1,12 +1,11 @@
-#include "platform/win32_keys.h"
+#include "status/win32_keys.h"
 
 #include <cstdint>
 
-#include "platform/display.h"
+#include "status/display.h"
 #include "status/window_rules.h"
 
 namespace scrpack {
-namespace platform {
 namespace {
 
 WindowKey windowKeyOf(WPARAM virtualKey) {
@@ -104,5 +103,4 @@ bool handleKeyMessage(UINT message, WPARAM wParam, LPARAM lParam,
   return false;
 }
 
-}  // namespace platform
 }  // namespace scrpack

@@ -3,7 +3,7 @@
 // The window thread creates the window, so its messages come to that thread
 // only, inside pumpMessages(), with the frame lock held. The picture is kept
 // as a top-down 32-bit DIB, the frame buffer's own layout.
-#include "platform/display.h"
+#include "status/display.h"
 
 #include <windows.h>
 
@@ -11,12 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32_keys.h"
+#include "status/win32_keys.h"
 #include "status/frame.h"
 #include "status/window_rules.h"
 
 namespace scrpack {
-namespace platform {
 namespace {
 
 const char kClassName[] = "ScrpackStatusWindow";
@@ -353,5 +352,4 @@ std::vector<std::unique_ptr<DisplayMethod>> DisplayMethod::CreateAll() {
   return methods;
 }
 
-}  // namespace platform
 }  // namespace scrpack

@@ -4,8 +4,8 @@
 //
 // The window's text grid and the terminal console are the two surfaces;
 // both share printText() so they behave alike byte for byte.
-#ifndef SCRPACK_STATUS_TEXT_SURFACE_H_
-#define SCRPACK_STATUS_TEXT_SURFACE_H_
+#ifndef SCRPACK_STATUS_TEXT_RULES_H_
+#define SCRPACK_STATUS_TEXT_RULES_H_
 
 #include <cstddef>
 #include <functional>
@@ -55,4 +55,4 @@ void printText(TextSurface& surface, const unsigned char* bytes, size_t size,
 
 }  // namespace scrpack
 
-#endif  // SCRPACK_STATUS_TEXT_SURFACE_H_
+#endif  // SCRPACK_STATUS_TEXT_RULES_H_

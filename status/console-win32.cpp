@@ -13,7 +13,7 @@
 // Keys come from the console's input events, without echo. The console's
 // close, log-off and shutdown notices become close requests; they arrive on
 // a thread of the system's, which only counts them.
-#include "platform/console.h"
+#include "status/console.h"
 
 #include <windows.h>
 
@@ -23,7 +23,6 @@
 #include "status/key_ring.h"
 
 namespace scrpack {
-namespace platform {
 namespace {
 
 // WriteConsoleOutputA fails for large buffers; pieces go in slices.
@@ -254,5 +253,4 @@ std::unique_ptr<Console> Console::Create() {
   return std::unique_ptr<Console>(new Win32Console());
 }
 
-}  // namespace platform
 }  // namespace scrpack

@@ -1,8 +1,8 @@
 // What the X11 status window asks of the X server and of a key event:
 // the primary monitor, properties a window manager sets, and what a key
 // press is to the status window. Used only by the X11 display method.
-#ifndef SCRPACK_PLATFORM_X11_QUERIES_H_
-#define SCRPACK_PLATFORM_X11_QUERIES_H_
+#ifndef SCRPACK_STATUS_X11_QUERIES_H_
+#define SCRPACK_STATUS_X11_QUERIES_H_
 
 #include <X11/Xlib.h>
 
@@ -11,7 +11,6 @@
 #include "status/window_rules.h"
 
 namespace scrpack {
-namespace platform {
 
 struct ScreenRect {
   int x, y, width, height;
@@ -38,7 +37,6 @@ WindowKey windowKeyOf(KeySym symbol);
 // carry theirs. kNoCharacter when it types none.
 uint32_t characterOf(KeySym symbol, const char* typed, int count);
 
-}  // namespace platform
 }  // namespace scrpack
 
-#endif  // SCRPACK_PLATFORM_X11_QUERIES_H_
+#endif  // SCRPACK_STATUS_X11_QUERIES_H_

@@ -5,8 +5,8 @@
 // Every call of one display method comes from one thread at a time, the
 // window thread of the status window, from connect() to disconnect(); all
 // window-system resources a method creates live and die on that thread.
-#ifndef SCRPACK_PLATFORM_DISPLAY_H_
-#define SCRPACK_PLATFORM_DISPLAY_H_
+#ifndef SCRPACK_STATUS_DISPLAY_H_
+#define SCRPACK_STATUS_DISPLAY_H_
 
 #include <cstdint>
 #include <memory>
@@ -15,9 +15,8 @@
 
 namespace scrpack {
 
-struct Frame;
+class Frame;
 
-namespace platform {
 
 enum class DisplayForm { kWindowed, kFullScreen };
 
@@ -78,7 +77,6 @@ class DisplayMethod {
   virtual void disconnect() = 0;
 };
 
-}  // namespace platform
 }  // namespace scrpack
 
-#endif  // SCRPACK_PLATFORM_DISPLAY_H_
+#endif  // SCRPACK_STATUS_DISPLAY_H_

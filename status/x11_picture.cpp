@@ -1,4 +1,4 @@
-#include "platform/x11_picture.h"
+#include "status/x11_picture.h"
 
 #include <X11/Xutil.h>
 
@@ -8,7 +8,6 @@
 #include "status/frame.h"
 
 namespace scrpack {
-namespace platform {
 namespace {
 
 bool hostIsLittleEndian() {
@@ -105,5 +104,4 @@ bool X11Picture::putChangedRows(const Frame& frame, Display* display,
   return put;
 }
 
-}  // namespace platform
 }  // namespace scrpack

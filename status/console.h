@@ -1,18 +1,17 @@
 // The process's console: standard output as a text surface when it is a
 // terminal (or as a plain byte stream when it is redirected), and the
 // keyboard behind standard input.
-#ifndef SCRPACK_PLATFORM_CONSOLE_H_
-#define SCRPACK_PLATFORM_CONSOLE_H_
+#ifndef SCRPACK_STATUS_CONSOLE_H_
+#define SCRPACK_STATUS_CONSOLE_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "status/text_surface.h"
+#include "status/text_rules.h"
 
 namespace scrpack {
-namespace platform {
 
 class Console {
  public:
@@ -34,7 +33,6 @@ class Console {
   virtual void takeKeys(std::vector<uint32_t>* codes) = 0;
 };
 
-}  // namespace platform
 }  // namespace scrpack
 
-#endif  // SCRPACK_PLATFORM_CONSOLE_H_
+#endif  // SCRPACK_STATUS_CONSOLE_H_

@@ -1,4 +1,4 @@
-#include "platform/x11_queries.h"
+#include "status/x11_queries.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -6,7 +6,6 @@
 #include <X11/keysym.h>
 
 namespace scrpack {
-namespace platform {
 namespace {
 
 // The 32-bit items of a property of |type|; null when there is none.
@@ -133,5 +132,4 @@ uint32_t characterOf(KeySym symbol, const char* typed, int count) {
   return kNoCharacter;
 }
 
-}  // namespace platform
 }  // namespace scrpack

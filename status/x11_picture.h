@@ -1,8 +1,8 @@
 // The X11 status window's own copy of the picture, in the display's pixel
 // format, and the putting of its rows into the window. Used only by the
 // X11 display method, on the window thread.
-#ifndef SCRPACK_PLATFORM_X11_PICTURE_H_
-#define SCRPACK_PLATFORM_X11_PICTURE_H_
+#ifndef SCRPACK_STATUS_X11_PICTURE_H_
+#define SCRPACK_STATUS_X11_PICTURE_H_
 
 #include <X11/Xlib.h>
 
@@ -10,9 +10,8 @@
 
 namespace scrpack {
 
-struct Frame;
+class Frame;
 
-namespace platform {
 
 class X11Picture {
  public:
@@ -49,7 +48,6 @@ class X11Picture {
   int height_ = 0;
 };
 
-}  // namespace platform
 }  // namespace scrpack
 
-#endif  // SCRPACK_PLATFORM_X11_PICTURE_H_
+#endif  // SCRPACK_STATUS_X11_PICTURE_H_
