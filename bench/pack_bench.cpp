@@ -53,7 +53,8 @@ void makeInput(const fs::path& dir, const InputSet& set) {
   fs::create_directories(dir / "data");
   std::string list;
   std::vector<char> block(set.fileBytes);
-  for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 131 + 7);
+  for (size_t i = 0; i < block.size(); ++i)
+    block[i] = static_cast<char>(i * 131 + 7);
   for (int i = 0; i < set.files; ++i) {
     const std::string name = "pic" + std::to_string(i) + ".jpg";
     list += name + "\r\n";
@@ -99,7 +100,8 @@ Run runTool(const std::string& binary, const fs::path& dir) {
   while (::usleep(1000), (n = ::read(out[0], buffer, sizeof buffer)) > 0) {
     seen.append(buffer, static_cast<size_t>(n));
     if (run.untilFinalLine == 0 &&
-        seen.find("Jpeg files are packed to velkoscr\r\n") != std::string::npos) {
+        seen.find("Jpeg files are packed to velkoscr\r\n") !=
+            std::string::npos) {
       run.untilFinalLine = seconds(start);
     }
     if (seen.size() > 4096) seen.erase(0, seen.size() - 64);
@@ -115,7 +117,8 @@ Run runTool(const std::string& binary, const fs::path& dir) {
 
 double runCat(const fs::path& dir, int files) {
   std::vector<std::string> args = {"cat"};
-  for (int i = 0; i < files; ++i) args.push_back("data/pic" + std::to_string(i) + ".jpg");
+  for (int i = 0; i < files; ++i)
+    args.push_back("data/pic" + std::to_string(i) + ".jpg");
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(&a[0]);
   argv.push_back(nullptr);
@@ -148,12 +151,14 @@ int main(int argc, char** argv) {
       {"31 files of 32 MiB", 31, size_t{32} << 20},
       {"10000 files of 100 KiB", 10000, size_t{100} << 10},
   };
-  const fs::path root = fs::temp_directory_path() / ("scrpack-bench-" + std::to_string(::getpid()));
+  const fs::path root = fs::temp_directory_path() /
+                        ("scrpack-bench-" + std::to_string(::getpid()));
   for (const InputSet& set : sets) {
     const fs::path dir = root / "work";
     fs::remove_all(dir);
     makeInput(dir, set);
-    const double megabytes = static_cast<double>(set.files) * set.fileBytes / 1e6;
+    const double megabytes =
+        static_cast<double>(set.files) * set.fileBytes / 1e6;
     std::vector<double> untilFinal, whole, cat, ratios;
     long peakRss = 0;
     runTool(binary, dir);  // warm the page cache
@@ -166,14 +171,16 @@ int main(int argc, char** argv) {
       ratios.push_back(run.untilFinalLine / catSeconds);
       peakRss = std::max(peakRss, run.peakRssKiB);
     }
-    std::printf("%s (%.0f MB), median of %d:\n", set.name, megabytes, repetitions);
+    std::printf("%s (%.0f MB), median of %d:\n", set.name, megabytes,
+                repetitions);
     std::printf("  scrpack up to the final line  %8.1f MB/s  (%.3f s)\n",
                 megabytes / median(untilFinal), median(untilFinal));
     std::printf("  scrpack whole process         %8.1f MB/s  (%.3f s)\n",
                 megabytes / median(whole), median(whole));
     std::printf("  cat                           %8.1f MB/s  (%.3f s)\n",
                 megabytes / median(cat), median(cat));
-    std::printf("  time ratio scrpack / cat      %8.2f   (target <= 1.0)\n", median(ratios));
+    std::printf("  time ratio scrpack / cat      %8.2f   (target <= 1.0)\n",
+                median(ratios));
     std::printf("  peak RSS                      %8.2f MiB (target < 4 MiB)\n",
                 peakRss / 1024.0);
     std::fflush(stdout);

@@ -50,18 +50,20 @@ struct CpuSample {
 };
 
 CpuSample sample(pid_t server) {
-  return {std::chrono::duration<double>(Clock::now().time_since_epoch()).count(),
-          seconds(CLOCK_PROCESS_CPUTIME_ID), seconds(CLOCK_THREAD_CPUTIME_ID),
-          processCpu(server)};
+  return {
+      std::chrono::duration<double>(Clock::now().time_since_epoch()).count(),
+      seconds(CLOCK_PROCESS_CPUTIME_ID), seconds(CLOCK_THREAD_CPUTIME_ID),
+      processCpu(server)};
 }
 
 void report(const char* what, const CpuSample& a, const CpuSample& b) {
   const double wall = b.wall - a.wall;
   const double window = (b.process - a.process) - (b.mainThread - a.mainThread);
-  std::printf("%-28s %7.3f s wall  window thread %7.3f s CPU (%5.2f %% of a core)"
-              "  main %7.3f s  X server %6.2f s\n",
-              what, wall, window, 100 * window / wall, b.mainThread - a.mainThread,
-              b.server - a.server);
+  std::printf(
+      "%-28s %7.3f s wall  window thread %7.3f s CPU (%5.2f %% of a core)"
+      "  main %7.3f s  X server %6.2f s\n",
+      what, wall, window, 100 * window / wall, b.mainThread - a.mainThread,
+      b.server - a.server);
 }
 
 }  // namespace
@@ -86,7 +88,8 @@ int main(int argc, char** argv) {
   status.printLine("first line");
   XID window = 0;
   if (!scrpack::testing::eventually([&] {
-        return (window = client.findWindow("window_bench")) != 0 && client.viewable(window);
+        return (window = client.findWindow("window_bench")) != 0 &&
+               client.viewable(window);
       })) {
     std::fprintf(stderr, "window_bench: the window did not show\n");
     return 1;
@@ -129,6 +132,7 @@ int main(int argc, char** argv) {
   const Clock::time_point closing = Clock::now();
   status.close();
   std::printf("close took                   %7.1f ms\n",
-              std::chrono::duration<double, std::milli>(Clock::now() - closing).count());
+              std::chrono::duration<double, std::milli>(Clock::now() - closing)
+                  .count());
   return 0;
 }

@@ -78,8 +78,7 @@ void FileStream::write(const void* buffer, size_t count) {
   const int64_t pendingEnd =
       writeStart_ + static_cast<int64_t>(writeBuffer_.size());
   if (!writeBuffer_.empty() &&
-      (position_ != pendingEnd ||
-       writeBuffer_.size() + count > kBufferSize)) {
+      (position_ != pendingEnd || writeBuffer_.size() + count > kBufferSize)) {
     flushWrites();
   }
   if (writeBuffer_.empty() && count >= kDirectSize) {

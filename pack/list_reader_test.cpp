@@ -115,8 +115,7 @@ std::string storedName(const std::string& name) {
   deriveEntryName(name, derived);
   PackEntry entry;
   setEntryName(&entry, derived);
-  return std::string(reinterpret_cast<const char*>(entry.name),
-                     kEntryNameSize);
+  return std::string(reinterpret_cast<const char*>(entry.name), kEntryNameSize);
 }
 
 TEST(EntryName, StoredNameField) {
@@ -172,8 +171,8 @@ class LocaleGuard {
 
 TEST(EntryName, HighBytesFollowASingleByteLocale) {
   LocaleGuard guard;
-  const char* names[] = {"en_US.ISO-8859-1", "en_US.iso88591", "de_DE.ISO-8859-1",
-                         ".1252"};
+  const char* names[] = {"en_US.ISO-8859-1", "en_US.iso88591",
+                         "de_DE.ISO-8859-1", ".1252"};
   const char* found = nullptr;
   for (const char* name : names) {
     if (std::setlocale(LC_CTYPE, name)) {

@@ -44,7 +44,8 @@ struct PackEntry {
 };
 
 // Stores the derived 40-byte entry name: its first 39 bytes, then a zero.
-void setEntryName(PackEntry* entry, const unsigned char derived[kEntryNameSize]);
+void setEntryName(PackEntry* entry,
+                  const unsigned char derived[kEntryNameSize]);
 
 void encodeFixed32(unsigned char* dst, int32_t value);
 int32_t decodeFixed32(const unsigned char* src);

@@ -19,7 +19,8 @@ TEST(PackFormat, EntryBytesAreNameThenLittleEndianOffsetAndSize) {
 
   for (size_t i = 0; i < kStoredNameBytes; ++i) EXPECT_EQ(bytes[i], 'x') << i;
   EXPECT_EQ(bytes[39], 0) << "the 40th name byte is always zero";
-  const unsigned char tail[8] = {0x04, 0x03, 0x02, 0x01, 0xFE, 0xFF, 0xFF, 0xFF};
+  const unsigned char tail[8] = {0x04, 0x03, 0x02, 0x01,
+                                 0xFE, 0xFF, 0xFF, 0xFF};
   EXPECT_EQ(std::memcmp(bytes + 40, tail, 8), 0);
 
   const PackEntry back = decodePackEntry(bytes);
@@ -45,7 +46,7 @@ TEST(PackFormat, FittedSizeKeepsThePackWithinSignedThirtyTwoBits) {
       {1536, INT32_MAX - 1536, INT32_MAX - 1536},  // ends exactly at the limit
       {1536, INT32_MAX - 1535, 0},                 // one byte past it
       {1536, INT32_MAX, 0},                        // 2^31 - 1 bytes
-      {1536, int64_t{1} << 32, 0},  // low 32 bits would say 0 anyway
+      {1536, int64_t{1} << 32, 0},        // low 32 bits would say 0 anyway
       {1536, (int64_t{1} << 32) + 5, 0},  // low 32 bits would say 5
       {int64_t{INT32_MAX}, 1, 0},
       {int64_t{INT32_MAX}, 0, 0},

@@ -1,12 +1,12 @@
-#include "platform/file.h"
-
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/syscall.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
+
+#include "platform/file.h"
 
 namespace scrpack {
 namespace platform {
@@ -23,8 +23,7 @@ class PosixFile : public FileHandle {
   // |openLength| is the length that the open found; it answers length()
   // until this handle writes, which saves every input file a second fstat
   // (in a run over many small files, system calls are a large share).
-  PosixFile(int fd, int64_t openLength)
-      : fd_(fd), knownLength_(openLength) {}
+  PosixFile(int fd, int64_t openLength) : fd_(fd), knownLength_(openLength) {}
   ~PosixFile() override { ::close(fd_); }
   PosixFile(const PosixFile&) = delete;
   PosixFile& operator=(const PosixFile&) = delete;
@@ -48,14 +47,12 @@ class PosixFile : public FileHandle {
     return done;
   }
 
-  size_t writeAt(int64_t position, const void* buffer,
-                 size_t count) override {
+  size_t writeAt(int64_t position, const void* buffer, size_t count) override {
     knownLength_ = -1;
     size_t done = 0;
     while (done < count) {
-      ssize_t n =
-          ::pwrite(fd_, static_cast<const char*>(buffer) + done, count - done,
-                   static_cast<off_t>(position + done));
+      ssize_t n = ::pwrite(fd_, static_cast<const char*>(buffer) + done,
+                           count - done, static_cast<off_t>(position + done));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       done += static_cast<size_t>(n);
@@ -75,8 +72,8 @@ class PosixFile : public FileHandle {
     while (done < count) {
       // Stops at the end of the source, and on file systems or file pairs
       // where the kernel refuses (EXDEV, EINVAL, ENOSYS...).
-      const ssize_t n = ::copy_file_range(fd_, &from, posixTarget->fd_, &to,
-                                          count - done, 0);
+      const ssize_t n =
+          ::copy_file_range(fd_, &from, posixTarget->fd_, &to, count - done, 0);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       done += static_cast<size_t>(n);
@@ -126,9 +123,7 @@ std::unique_ptr<FileHandle> openFile(const std::string& path, OpenMode mode) {
   return std::unique_ptr<FileHandle>(new PosixFile(fd, length));
 }
 
-void removeFile(const std::string& path) {
-  ::unlink(nativePath(path).c_str());
-}
+void removeFile(const std::string& path) { ::unlink(nativePath(path).c_str()); }
 
 }  // namespace platform
 }  // namespace scrpack

@@ -1,11 +1,11 @@
 // Files through the Win32 API. Names go to the ANSI ("A") functions as
 // they are, so each byte reaches the file system as the system's ANSI code
 // page reads it. Other processes may read and write the files meanwhile.
-#include "platform/file.h"
-
 #include <windows.h>
 
 #include <algorithm>
+
+#include "platform/file.h"
 
 namespace scrpack {
 namespace platform {
@@ -42,7 +42,8 @@ class Win32File : public FileHandle {
     while (done < count) {
       OVERLAPPED where = at(position + static_cast<int64_t>(done));
       DWORD n = 0;
-      const DWORD want = static_cast<DWORD>(std::min(count - done, kMaxTransfer));
+      const DWORD want =
+          static_cast<DWORD>(std::min(count - done, kMaxTransfer));
       if (!::ReadFile(handle_, static_cast<char*>(buffer) + done, want, &n,
                       &where) ||
           n == 0) {
@@ -53,13 +54,13 @@ class Win32File : public FileHandle {
     return done;
   }
 
-  size_t writeAt(int64_t position, const void* buffer,
-                 size_t count) override {
+  size_t writeAt(int64_t position, const void* buffer, size_t count) override {
     size_t done = 0;
     while (done < count) {
       OVERLAPPED where = at(position + static_cast<int64_t>(done));
       DWORD n = 0;
-      const DWORD want = static_cast<DWORD>(std::min(count - done, kMaxTransfer));
+      const DWORD want =
+          static_cast<DWORD>(std::min(count - done, kMaxTransfer));
       if (!::WriteFile(handle_, static_cast<const char*>(buffer) + done, want,
                        &n, &where) ||
           n == 0) {
@@ -77,9 +78,8 @@ class Win32File : public FileHandle {
 // Opens |path| and keeps it only if it is a file on a disk: a directory, a
 // device name such as NUL or CON, a pipe or a console is refused.
 HANDLE openDiskFile(const std::string& path, DWORD access, DWORD creation) {
-  const HANDLE handle =
-      ::CreateFileA(path.c_str(), access, kShare, nullptr, creation,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle = ::CreateFileA(path.c_str(), access, kShare, nullptr,
+                                      creation, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
   BY_HANDLE_FILE_INFORMATION info;
   if (::GetFileType(handle) != FILE_TYPE_DISK ||

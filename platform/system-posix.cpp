@@ -1,10 +1,10 @@
-#include "platform/system.h"
-
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <time.h>
 #include <unistd.h>
+
+#include "platform/system.h"
 
 namespace scrpack {
 namespace platform {

@@ -1,9 +1,9 @@
-#include "platform/system.h"
-
 #include <windows.h>
 
 #include <cstring>
 #include <vector>
+
+#include "platform/system.h"
 
 namespace scrpack {
 namespace platform {

@@ -9,8 +9,6 @@
 // Keys are read from standard input without echo and without waiting for
 // Enter (VMIN 0, VTIME 0); the saved terminal mode comes back when the
 // console is destroyed and on every signal that stops or ends the process.
-#include "status/console.h"
-
 #include <errno.h>
 #include <langinfo.h>
 #include <poll.h>
@@ -23,6 +21,7 @@
 #include <atomic>
 #include <string>
 
+#include "status/console.h"
 #include "status/cp437.h"
 #include "status/key_ring.h"
 
@@ -204,7 +203,8 @@ void parseKeys(const std::string& in, bool utf8, std::vector<uint32_t>* codes) {
   size_t i = 0;
   while (i < in.size()) {
     const unsigned char b = static_cast<unsigned char>(in[i]);
-    if (b == 0x1B && i + 1 < in.size() && (in[i + 1] == '[' || in[i + 1] == 'O')) {
+    if (b == 0x1B && i + 1 < in.size() &&
+        (in[i + 1] == '[' || in[i + 1] == 'O')) {
       size_t j = i + 2;
       while (j < in.size() && !(in[j] >= 0x40 && in[j] <= 0x7E)) ++j;
       if (j < in.size()) {
@@ -222,8 +222,9 @@ void parseKeys(const std::string& in, bool utf8, std::vector<uint32_t>* codes) {
         codePoint = (codePoint << 6) | (in[i + k] & 0x3F);
       }
       const int cp = unicodeToCp437(codePoint);
-      codes->push_back(cp >= 0 ? static_cast<uint32_t>(cp)
-                               : ((codePoint & 0xFF) << 8) | kNoCharacterLowByte);
+      codes->push_back(cp >= 0
+                           ? static_cast<uint32_t>(cp)
+                           : ((codePoint & 0xFF) << 8) | kNoCharacterLowByte);
       i += k;
       continue;
     }

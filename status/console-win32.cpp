@@ -13,13 +13,12 @@
 // Keys come from the console's input events, without echo. The console's
 // close, log-off and shutdown notices become close requests; they arrive on
 // a thread of the system's, which only counts them.
-#include "status/console.h"
-
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
 
+#include "status/console.h"
 #include "status/key_ring.h"
 
 namespace scrpack {
@@ -95,9 +94,8 @@ class Win32Surface : public TextSurface {
       const SHORT left = static_cast<SHORT>(cursor_.column + done);
       const SHORT top = static_cast<SHORT>(windowTop_ + cursor_.row);
       SMALL_RECT region = {left, top, static_cast<SHORT>(left + n - 1), top};
-      if (!::WriteConsoleOutputA(out_, cells,
-                                 {static_cast<SHORT>(n), 1}, {0, 0},
-                                 &region)) {
+      if (!::WriteConsoleOutputA(out_, cells, {static_cast<SHORT>(n), 1},
+                                 {0, 0}, &region)) {
         return;
       }
       done += n;
@@ -122,8 +120,8 @@ class Win32Surface : public TextSurface {
       ::ScrollConsoleScreenBufferA(out_, &staying, nullptr, {0, 0}, &blank);
     }
     const COORD firstFreed = {0, static_cast<SHORT>(bufferRows - rest)};
-    const DWORD cells = static_cast<DWORD>(info_.dwSize.X) *
-                        static_cast<DWORD>(rest);
+    const DWORD cells =
+        static_cast<DWORD>(info_.dwSize.X) * static_cast<DWORD>(rest);
     DWORD written = 0;
     ::FillConsoleOutputCharacterA(out_, ' ', cells, firstFreed, &written);
     ::FillConsoleOutputAttribute(out_, info_.wAttributes, cells, firstFreed,
@@ -177,7 +175,8 @@ bool isModifierKey(WORD virtualKey) {
 // the lock keys alone give no key.
 void addKeyCodes(const KEY_EVENT_RECORD& key, std::vector<uint32_t>* codes) {
   if (!key.bKeyDown || isModifierKey(key.wVirtualKeyCode)) return;
-  const unsigned char character = static_cast<unsigned char>(key.uChar.AsciiChar);
+  const unsigned char character =
+      static_cast<unsigned char>(key.uChar.AsciiChar);
   const uint32_t code =
       character != 0
           ? character

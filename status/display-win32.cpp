@@ -3,16 +3,15 @@
 // The window thread creates the window, so its messages come to that thread
 // only, inside pumpMessages(), with the frame lock held. The picture is kept
 // as a top-down 32-bit DIB, the frame buffer's own layout.
-#include "status/display.h"
-
 #include <windows.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "status/win32_keys.h"
+#include "status/display.h"
 #include "status/frame.h"
+#include "status/win32_keys.h"
 #include "status/window_rules.h"
 
 namespace scrpack {
@@ -27,7 +26,8 @@ const DWORD kWindowedStyle =
 struct Mode {
   int width, height;
 };
-const Mode kFullScreenModes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
+const Mode kFullScreenModes[] = {
+    {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
 const int kFullScreenDepths[] = {32, 24};
 
 class Win32Display : public DisplayMethod {
@@ -89,9 +89,12 @@ bool Win32Display::connect() {
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = windowProcedure;
   windowClass.hInstance = instance_;
-  windowClass.hIcon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-  windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+  windowClass.hIcon =
+      ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  windowClass.hCursor =
+      ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hbrBackground =
+      static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
   windowClass.lpszClassName = kClassName;
   if (::RegisterClassA(&windowClass) != 0) {
     registered_ = true;
@@ -111,8 +114,8 @@ void Win32Display::suspendScreenSaver() {
 void Win32Display::resumeScreenSaver() {
   if (!saverKept_) return;
   saverKept_ = false;
-  ::SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(saverActive_),
-                          nullptr, 0);
+  ::SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE,
+                          static_cast<UINT>(saverActive_), nullptr, 0);
 }
 
 bool Win32Display::switchDisplayMode(int* screenWidth, int* screenHeight) {
@@ -169,7 +172,8 @@ bool Win32Display::open(DisplayForm form, const std::string& title, int width,
     outerHeight_ = screenHeight;
     x = monitorOrigin_.x;
     y = monitorOrigin_.y;
-    const WindowPlace centre = centredPlace(screenWidth, screenHeight, width, height);
+    const WindowPlace centre =
+        centredPlace(screenWidth, screenHeight, width, height);
     pictureX_ = centre.x;
     pictureY_ = centre.y;
   }
@@ -232,13 +236,15 @@ bool Win32Display::pumpMessages(DisplayEvents& events) {
 LRESULT CALLBACK Win32Display::windowProcedure(HWND window, UINT message,
                                                WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    const CREATESTRUCTA* create =
+        reinterpret_cast<const CREATESTRUCTA*>(lParam);
     Win32Display* created = static_cast<Win32Display*>(create->lpCreateParams);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    ::SetWindowLongPtrA(window, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(created));
     created->window_ = window;
   }
-  Win32Display* self =
-      reinterpret_cast<Win32Display*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  Win32Display* self = reinterpret_cast<Win32Display*>(
+      ::GetWindowLongPtrA(window, GWLP_USERDATA));
   // The first WM_GETMINMAXINFO comes before WM_NCCREATE; the last messages
   // come while close() destroys the window.
   if (!self || self->window_ != window) {
@@ -256,7 +262,10 @@ LRESULT Win32Display::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       limits->ptMaxTrackSize = POINT{outerWidth_, outerHeight_};
       return 0;
     }
-    case WM_CHAR: case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_SYSKEYUP:
+    case WM_CHAR:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
     case WM_SYSCHAR:
       if (handleKeyMessage(message, wParam, lParam, events_)) return 0;
       break;
@@ -277,7 +286,8 @@ LRESULT Win32Display::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ACTIVATE:
       if (events_) {
-        events_->focusChanged(LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0);
+        events_->focusChanged(LOWORD(wParam) != WA_INACTIVE &&
+                              HIWORD(wParam) == 0);
       }
       return 0;
     case WM_SETFOCUS:

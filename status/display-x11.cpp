@@ -3,18 +3,17 @@
 // Only the window thread calls Xlib. A display that fails or goes away must
 // not end the process: Xlib's I/O error exit is replaced, the method then
 // counts as lost, and from there on no request is sent.
-#include "status/display.h"
-
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 
 #include <atomic>
 
-#include "status/x11_picture.h"
-#include "status/x11_queries.h"
+#include "status/display.h"
 #include "status/frame.h"
 #include "status/window_rules.h"
+#include "status/x11_picture.h"
+#include "status/x11_queries.h"
 
 namespace scrpack {
 namespace {
@@ -59,8 +58,15 @@ class X11Display : public DisplayMethod {
 
  private:
   enum AtomIndex {
-    kWmProtocols, kWmDeleteWindow, kNetWmName, kUtf8String, kNetFrameExtents,
-    kMotifWmHints, kNetWmState, kNetWmStateMaxVert, kNetWmStateMaxHorz,
+    kWmProtocols,
+    kWmDeleteWindow,
+    kNetWmName,
+    kUtf8String,
+    kNetFrameExtents,
+    kMotifWmHints,
+    kNetWmState,
+    kNetWmStateMaxVert,
+    kNetWmStateMaxHorz,
     kAtomCount
   };
 
@@ -108,11 +114,15 @@ bool X11Display::connect() {
   display_ = XOpenDisplay(nullptr);
   if (!display_) return false;
   XSetIOErrorExitHandler(display_, onIoErrorExit, this);
-  const char* names[kAtomCount] = {
-      "WM_PROTOCOLS",      "WM_DELETE_WINDOW", "_NET_WM_NAME",
-      "UTF8_STRING",       "_NET_FRAME_EXTENTS", "_MOTIF_WM_HINTS",
-      "_NET_WM_STATE",     "_NET_WM_STATE_MAXIMIZED_VERT",
-      "_NET_WM_STATE_MAXIMIZED_HORZ"};
+  const char* names[kAtomCount] = {"WM_PROTOCOLS",
+                                   "WM_DELETE_WINDOW",
+                                   "_NET_WM_NAME",
+                                   "UTF8_STRING",
+                                   "_NET_FRAME_EXTENTS",
+                                   "_MOTIF_WM_HINTS",
+                                   "_NET_WM_STATE",
+                                   "_NET_WM_STATE_MAXIMIZED_VERT",
+                                   "_NET_WM_STATE_MAXIMIZED_HORZ"};
   if (!XInternAtoms(display_, const_cast<char**>(names), kAtomCount, False,
                     atoms_)) {
     return false;
@@ -126,8 +136,7 @@ void X11Display::suspendScreenSaver() {
                   &saverExposures_);
   saverKept_ = !lost_;
   // A timeout of 0 switches the screen saver off.
-  XSetScreenSaver(display_, 0, saverInterval_, saverBlanking_,
-                  saverExposures_);
+  XSetScreenSaver(display_, 0, saverInterval_, saverBlanking_, saverExposures_);
   XFlush(display_);
 }
 
@@ -165,8 +174,8 @@ bool X11Display::open(DisplayForm form, const std::string& title, int width,
   } else {
     // Frameless over the whole primary display, the picture centred on black.
     outer = monitor;
-    const WindowPlace centre = centredPlace(monitor.width, monitor.height,
-                                            width, height);
+    const WindowPlace centre =
+        centredPlace(monitor.width, monitor.height, width, height);
     pictureX_ = centre.x;
     pictureY_ = centre.y;
   }
@@ -188,8 +197,9 @@ bool X11Display::open(DisplayForm form, const std::string& title, int width,
   if (!window_) return false;
   describeWindow(title, form);
   gc_ = XCreateGC(display_, window_, 0, nullptr);
-  if (!gc_ || !picture_.prepare(display_, visual, DefaultDepth(display_, screen),
-                                width, height)) {
+  if (!gc_ ||
+      !picture_.prepare(display_, visual, DefaultDepth(display_, screen), width,
+                        height)) {
     return false;
   }
   focusPending_ = true;
@@ -200,8 +210,8 @@ bool X11Display::open(DisplayForm form, const std::string& title, int width,
 
 void X11Display::describeWindow(const std::string& title, DisplayForm form) {
   XStoreName(display_, window_, title.c_str());
-  XChangeProperty(display_, window_, atoms_[kNetWmName], atoms_[kUtf8String],
-                  8, PropModeReplace,
+  XChangeProperty(display_, window_, atoms_[kNetWmName], atoms_[kUtf8String], 8,
+                  PropModeReplace,
                   reinterpret_cast<const unsigned char*>(title.data()),
                   static_cast<int>(title.size()));
   XClassHint classHint;
@@ -218,7 +228,8 @@ void X11Display::describeWindow(const std::string& title, DisplayForm form) {
     size->min_width = size->max_width = width_;
     size->min_height = size->max_height = height_;
     size->win_gravity = NorthWestGravity;
-    if (form == DisplayForm::kWindowed) XSetWMNormalHints(display_, window_, size);
+    if (form == DisplayForm::kWindowed)
+      XSetWMNormalHints(display_, window_, size);
     XFree(size);
   }
   XWMHints* hints = XAllocWMHints();
@@ -239,7 +250,8 @@ void X11Display::describeWindow(const std::string& title, DisplayForm form) {
 
 void X11Display::present(const Frame& frame) {
   if (!usable() || !window_) return;
-  if (picture_.putChangedRows(frame, display_, window_, gc_, pictureX_, pictureY_)) {
+  if (picture_.putChangedRows(frame, display_, window_, gc_, pictureX_,
+                              pictureY_)) {
     XFlush(display_);
   }
 }
@@ -296,7 +308,8 @@ void X11Display::handleEvent(XEvent& event, DisplayEvents& events) {
       break;
     case ClientMessage:
       if (event.xclient.message_type == atoms_[kWmProtocols] &&
-          static_cast<Atom>(event.xclient.data.l[0]) == atoms_[kWmDeleteWindow]) {
+          static_cast<Atom>(event.xclient.data.l[0]) ==
+              atoms_[kWmDeleteWindow]) {
         events.closeRequested();
       }
       break;

@@ -17,7 +17,6 @@ namespace scrpack {
 
 class Frame;
 
-
 enum class DisplayForm { kWindowed, kFullScreen };
 
 // What a display method reports while it handles the window's messages,

@@ -110,7 +110,8 @@ int tablePixelCount(int code) {
   int count = 0;
   for (int row = 0; row < kGlyphHeight; ++row) {
     count += static_cast<int>(
-        std::bitset<8>(glyphRows(static_cast<unsigned char>(code))[row]).count());
+        std::bitset<8>(glyphRows(static_cast<unsigned char>(code))[row])
+            .count());
   }
   return count;
 }
@@ -152,7 +153,8 @@ TEST(FontArt, DrawnGlyphsAreAllDifferent) {
   for (int code = 0; code < 256; ++code) {
     if (code == 0x00 || code == 0x20 || code == 0xFF) continue;
     auto [it, inserted] = seen.emplace(art().glyphs[code], code);
-    EXPECT_TRUE(inserted) << hexByte(code) << " repeats " << hexByte(it->second);
+    EXPECT_TRUE(inserted) << hexByte(code) << " repeats "
+                          << hexByte(it->second);
   }
 }
 
@@ -171,7 +173,8 @@ TEST(FontTable, MatchesArtBitForBitWithLeftmostPixelInBitZero) {
 
 TEST(FontTable, GlyphRowsPointsAtTheGlyphsEightBytes) {
   for (int code : {0x00, 0x01, 0x41, 0x80, 0xFF}) {
-    EXPECT_EQ(glyphRows(static_cast<unsigned char>(code)), kFontCp437 + 8 * code)
+    EXPECT_EQ(glyphRows(static_cast<unsigned char>(code)),
+              kFontCp437 + 8 * code)
         << hexByte(code);
   }
 }
@@ -187,11 +190,16 @@ TEST(FontTable, GlyphsWithKnownRows) {
       {0x00, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
       {0x20, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
       {0x5F, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF}},  // _
-      {0xB3, {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08}},  // single vertical
-      {0xBA, {0x14, 0x14, 0x14, 0x14, 0x14, 0x14, 0x14, 0x14}},  // double vertical
-      {0xC4, {0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00}},  // single horizontal
-      {0xCD, {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00}},  // double horizontal
-      {0xDA, {0x00, 0x00, 0x00, 0xF8, 0x08, 0x08, 0x08, 0x08}},  // down and right
+      {0xB3,
+       {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08}},  // single vertical
+      {0xBA,
+       {0x14, 0x14, 0x14, 0x14, 0x14, 0x14, 0x14, 0x14}},  // double vertical
+      {0xC4,
+       {0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00}},  // single horizontal
+      {0xCD,
+       {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00}},  // double horizontal
+      {0xDA,
+       {0x00, 0x00, 0x00, 0xF8, 0x08, 0x08, 0x08, 0x08}},  // down and right
       {0xD9, {0x08, 0x08, 0x08, 0x0F, 0x00, 0x00, 0x00, 0x00}},  // up and left
       {0xDB, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},  // full block
       {0xDC, {0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}},  // lower half
@@ -215,8 +223,10 @@ TEST(FontTable, ShadesCoverAQuarterHalfAndThreeQuartersOfEveryRow) {
   } shades[] = {{0xB0, 2}, {0xB1, 4}, {0xB2, 6}};
   for (const auto& shade : shades) {
     for (int row = 0; row < kGlyphHeight; ++row) {
-      EXPECT_EQ(std::bitset<8>(glyphRows(static_cast<unsigned char>(shade.code))[row]).count(),
-                static_cast<size_t>(shade.pixels_per_row))
+      EXPECT_EQ(
+          std::bitset<8>(glyphRows(static_cast<unsigned char>(shade.code))[row])
+              .count(),
+          static_cast<size_t>(shade.pixels_per_row))
           << hexByte(shade.code) << " row " << row;
     }
   }
@@ -234,32 +244,55 @@ TEST(FontTable, BoxDrawingLinesMeetTheCellEdges) {
     Arm up, down, left, right;
   };
   const Case cases[] = {
-      {0xB3, kSingle, kSingle, kNone, kNone},   {0xB4, kSingle, kSingle, kSingle, kNone},
-      {0xB5, kSingle, kSingle, kDouble, kNone}, {0xB6, kDouble, kDouble, kSingle, kNone},
-      {0xB7, kNone, kDouble, kSingle, kNone},   {0xB8, kNone, kSingle, kDouble, kNone},
-      {0xB9, kDouble, kDouble, kDouble, kNone}, {0xBA, kDouble, kDouble, kNone, kNone},
-      {0xBB, kNone, kDouble, kDouble, kNone},   {0xBC, kDouble, kNone, kDouble, kNone},
-      {0xBD, kDouble, kNone, kSingle, kNone},   {0xBE, kSingle, kNone, kDouble, kNone},
-      {0xBF, kNone, kSingle, kSingle, kNone},   {0xC0, kSingle, kNone, kNone, kSingle},
-      {0xC1, kSingle, kNone, kSingle, kSingle}, {0xC2, kNone, kSingle, kSingle, kSingle},
-      {0xC3, kSingle, kSingle, kNone, kSingle}, {0xC4, kNone, kNone, kSingle, kSingle},
-      {0xC5, kSingle, kSingle, kSingle, kSingle}, {0xC6, kSingle, kSingle, kNone, kDouble},
-      {0xC7, kDouble, kDouble, kNone, kSingle}, {0xC8, kDouble, kNone, kNone, kDouble},
-      {0xC9, kNone, kDouble, kNone, kDouble},   {0xCA, kDouble, kNone, kDouble, kDouble},
-      {0xCB, kNone, kDouble, kDouble, kDouble}, {0xCC, kDouble, kDouble, kNone, kDouble},
-      {0xCD, kNone, kNone, kDouble, kDouble},   {0xCE, kDouble, kDouble, kDouble, kDouble},
-      {0xCF, kSingle, kNone, kDouble, kDouble}, {0xD0, kDouble, kNone, kSingle, kSingle},
-      {0xD1, kNone, kSingle, kDouble, kDouble}, {0xD2, kNone, kDouble, kSingle, kSingle},
-      {0xD3, kDouble, kNone, kNone, kSingle},   {0xD4, kSingle, kNone, kNone, kDouble},
-      {0xD5, kNone, kSingle, kNone, kDouble},   {0xD6, kNone, kDouble, kNone, kSingle},
-      {0xD7, kDouble, kDouble, kSingle, kSingle}, {0xD8, kSingle, kSingle, kDouble, kDouble},
-      {0xD9, kSingle, kNone, kSingle, kNone},   {0xDA, kNone, kSingle, kNone, kSingle},
+      {0xB3, kSingle, kSingle, kNone, kNone},
+      {0xB4, kSingle, kSingle, kSingle, kNone},
+      {0xB5, kSingle, kSingle, kDouble, kNone},
+      {0xB6, kDouble, kDouble, kSingle, kNone},
+      {0xB7, kNone, kDouble, kSingle, kNone},
+      {0xB8, kNone, kSingle, kDouble, kNone},
+      {0xB9, kDouble, kDouble, kDouble, kNone},
+      {0xBA, kDouble, kDouble, kNone, kNone},
+      {0xBB, kNone, kDouble, kDouble, kNone},
+      {0xBC, kDouble, kNone, kDouble, kNone},
+      {0xBD, kDouble, kNone, kSingle, kNone},
+      {0xBE, kSingle, kNone, kDouble, kNone},
+      {0xBF, kNone, kSingle, kSingle, kNone},
+      {0xC0, kSingle, kNone, kNone, kSingle},
+      {0xC1, kSingle, kNone, kSingle, kSingle},
+      {0xC2, kNone, kSingle, kSingle, kSingle},
+      {0xC3, kSingle, kSingle, kNone, kSingle},
+      {0xC4, kNone, kNone, kSingle, kSingle},
+      {0xC5, kSingle, kSingle, kSingle, kSingle},
+      {0xC6, kSingle, kSingle, kNone, kDouble},
+      {0xC7, kDouble, kDouble, kNone, kSingle},
+      {0xC8, kDouble, kNone, kNone, kDouble},
+      {0xC9, kNone, kDouble, kNone, kDouble},
+      {0xCA, kDouble, kNone, kDouble, kDouble},
+      {0xCB, kNone, kDouble, kDouble, kDouble},
+      {0xCC, kDouble, kDouble, kNone, kDouble},
+      {0xCD, kNone, kNone, kDouble, kDouble},
+      {0xCE, kDouble, kDouble, kDouble, kDouble},
+      {0xCF, kSingle, kNone, kDouble, kDouble},
+      {0xD0, kDouble, kNone, kSingle, kSingle},
+      {0xD1, kNone, kSingle, kDouble, kDouble},
+      {0xD2, kNone, kDouble, kSingle, kSingle},
+      {0xD3, kDouble, kNone, kNone, kSingle},
+      {0xD4, kSingle, kNone, kNone, kDouble},
+      {0xD5, kNone, kSingle, kNone, kDouble},
+      {0xD6, kNone, kDouble, kNone, kSingle},
+      {0xD7, kDouble, kDouble, kSingle, kSingle},
+      {0xD8, kSingle, kSingle, kDouble, kDouble},
+      {0xD9, kSingle, kNone, kSingle, kNone},
+      {0xDA, kNone, kSingle, kNone, kSingle},
   };
   auto expected = [](Arm arm) {
     switch (arm) {
-      case kSingle: return std::set<int>{3};
-      case kDouble: return std::set<int>{2, 4};
-      default: return std::set<int>{};
+      case kSingle:
+        return std::set<int>{3};
+      case kDouble:
+        return std::set<int>{2, 4};
+      default:
+        return std::set<int>{};
     }
   };
   for (const Case& c : cases) {
@@ -288,7 +321,8 @@ TEST(FontTable, LettersAndDigitsLeaveSpacingAndOnlyDescendersUseTheBottomRow) {
   for (char c : characters) {
     const unsigned char* rows = glyphRows(static_cast<unsigned char>(c));
     for (int row = 0; row < kGlyphHeight; ++row) {
-      EXPECT_EQ(rows[row] & 0x80, 0) << "'" << c << "' row " << row << " column 7";
+      EXPECT_EQ(rows[row] & 0x80, 0)
+          << "'" << c << "' row " << row << " column 7";
     }
     const bool descends = descenders.find(c) != std::string::npos;
     EXPECT_EQ(rows[7] != 0, descends) << "'" << c << "' bottom row";
@@ -310,9 +344,10 @@ struct GeneratorRun {
 
 GeneratorRun runGenerator(const std::filesystem::path& input,
                           const std::filesystem::path& output) {
-  const std::string command = std::string("\"") + SCRPACK_CMAKE_COMMAND + "\" -DINPUT=\"" +
-                              input.string() + "\" -DOUTPUT=\"" + output.string() +
-                              "\" -P \"" + SCRPACK_FONT_TABLE_SCRIPT + "\" 2>&1";
+  const std::string command = std::string("\"") + SCRPACK_CMAKE_COMMAND +
+                              "\" -DINPUT=\"" + input.string() +
+                              "\" -DOUTPUT=\"" + output.string() + "\" -P \"" +
+                              SCRPACK_FONT_TABLE_SCRIPT + "\" 2>&1";
   GeneratorRun run{-1, ""};
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -367,8 +402,10 @@ TEST_F(FontTableGenerator, WritesTheTableForTheRealArt) {
   std::ifstream in(output);
   std::stringstream text;
   text << in.rdbuf();
-  EXPECT_NE(text.str().find("const unsigned char kFontCp437[256 * 8] = {"), std::string::npos);
-  EXPECT_NE(text.str().find("0x0C, 0x1E, 0x33, 0x33, 0x3F, 0x33, 0x33, 0x00,  // 0x41"),
+  EXPECT_NE(text.str().find("const unsigned char kFontCp437[256 * 8] = {"),
+            std::string::npos);
+  EXPECT_NE(text.str().find(
+                "0x0C, 0x1E, 0x33, 0x33, 0x3F, 0x33, 0x33, 0x00,  // 0x41"),
             std::string::npos)
       << text.str().substr(0, 400);
 }
@@ -387,9 +424,24 @@ TEST_F(FontTableGenerator, RejectsFaultyArtNamingTheLine) {
     const char* message;
   };
   const Case cases[] = {
-      {"short row", [&](auto& l) { l[a + 3] = "#######"; return a + 4; }, "glyph row"},
-      {"long row", [&](auto& l) { l[a + 3] += "#"; return a + 4; }, "glyph row"},
-      {"foreign pixel", [&](auto& l) { l[a + 8][2] = 'x'; return a + 9; }, "glyph row"},
+      {"short row",
+       [&](auto& l) {
+         l[a + 3] = "#######";
+         return a + 4;
+       },
+       "glyph row"},
+      {"long row",
+       [&](auto& l) {
+         l[a + 3] += "#";
+         return a + 4;
+       },
+       "glyph row"},
+      {"foreign pixel",
+       [&](auto& l) {
+         l[a + 8][2] = 'x';
+         return a + 9;
+       },
+       "glyph row"},
       {"missing row",
        [&](auto& l) {
          l.erase(l.begin() + a + 1);
@@ -397,17 +449,41 @@ TEST_F(FontTableGenerator, RejectsFaultyArtNamingTheLine) {
        },
        "glyph row"},
       {"blank line inside a glyph",
-       [&](auto& l) { l.insert(l.begin() + a + 2, ""); return a + 3; }, "glyph row"},
+       [&](auto& l) {
+         l.insert(l.begin() + a + 2, "");
+         return a + 3;
+       },
+       "glyph row"},
       {"glyph out of order",
-       [&](auto& l) { l[a] = "0x42 B"; return a + 1; }, "out of order"},
+       [&](auto& l) {
+         l[a] = "0x42 B";
+         return a + 1;
+       },
+       "out of order"},
       {"junk between glyphs",
-       [&](auto& l) { l.insert(l.begin() + a, "glyph A"); return a + 1; }, "header"},
+       [&](auto& l) {
+         l.insert(l.begin() + a, "glyph A");
+         return a + 1;
+       },
+       "header"},
       {"header without separating space",
-       [&](auto& l) { l[a] = "0x41A"; return a + 1; }, "header"},
+       [&](auto& l) {
+         l[a] = "0x41A";
+         return a + 1;
+       },
+       "header"},
       {"last glyph missing",
-       [&](auto& l) { l.resize(last); return l.size(); }, "ends before glyph 0xFF"},
+       [&](auto& l) {
+         l.resize(last);
+         return l.size();
+       },
+       "ends before glyph 0xFF"},
       {"last glyph cut short",
-       [&](auto& l) { l.resize(last + 5); return last + 1; }, "ends after 4 of 8 rows"},
+       [&](auto& l) {
+         l.resize(last + 5);
+         return last + 1;
+       },
+       "ends after 4 of 8 rows"},
       {"glyph after 0xFF",
        [&](auto& l) {
          l.push_back("0x00 again");
@@ -425,8 +501,10 @@ TEST_F(FontTableGenerator, RejectsFaultyArtNamingTheLine) {
     EXPECT_NE(run.status, 0) << c.name;
     EXPECT_NE(run.output.find("art.txt:" + std::to_string(line_number) + ":"),
               std::string::npos)
-        << c.name << ": expected line " << line_number << " in\n" << run.output;
-    EXPECT_NE(run.output.find(c.message), std::string::npos) << c.name << "\n" << run.output;
+        << c.name << ": expected line " << line_number << " in\n"
+        << run.output;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << c.name << "\n"
+                                                             << run.output;
     EXPECT_FALSE(std::filesystem::exists(output)) << c.name;
   }
 }

@@ -110,7 +110,8 @@ class Frame {
   std::vector<uint32_t> picture() const {
     std::vector<uint32_t> out;
     out.reserve(pixels_.size());
-    for (int y = 0; y < height; ++y) out.insert(out.end(), row(y), row(y) + width);
+    for (int y = 0; y < height; ++y)
+      out.insert(out.end(), row(y), row(y) + width);
     return out;
   }
 
@@ -141,7 +142,8 @@ class Frame {
 
  private:
   size_t offset(int y) const {
-    return static_cast<size_t>((origin_ + y) % height) * static_cast<size_t>(width);
+    return static_cast<size_t>((origin_ + y) % height) *
+           static_cast<size_t>(width);
   }
 
   std::vector<uint32_t> pixels_;  // guarded by lock

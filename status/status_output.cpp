@@ -62,9 +62,10 @@ bool ConsoleBackEnd::keyTest() {
 }
 
 StatusOutput::StatusOutput(std::unique_ptr<WindowBackEnd> window)
-    : StatusOutput(std::move(window),
-                   std::unique_ptr<ConsoleBackEnd>(new ConsoleBackEnd(systemBell)),
-                   platform::sleepMilliseconds) {}
+    : StatusOutput(
+          std::move(window),
+          std::unique_ptr<ConsoleBackEnd>(new ConsoleBackEnd(systemBell)),
+          platform::sleepMilliseconds) {}
 
 StatusOutput::StatusOutput(std::unique_ptr<WindowBackEnd> window,
                            std::unique_ptr<ConsoleBackEnd> console,
@@ -78,9 +79,8 @@ StatusOutput::~StatusOutput() { close(); }
 int StatusOutput::open(int32_t width, int32_t height, int32_t bitsPerPixel,
                        int32_t pages, int32_t flags, int32_t refreshRate) {
   if (windowOpen_) return 0;
-  if (window_ &&
-      window_->open(width, height, bitsPerPixel, pages, flags, refreshRate) ==
-          0) {
+  if (window_ && window_->open(width, height, bitsPerPixel, pages, flags,
+                               refreshRate) == 0) {
     windowOpen_ = true;
     window_->text().cursor() = TextCursor();
     window_->text().pendingWrap() = false;

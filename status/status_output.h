@@ -37,8 +37,7 @@ class ConsoleBackEnd {
  public:
   explicit ConsoleBackEnd(BellFunction bell);
   // For tests: a console of one's own.
-  ConsoleBackEnd(std::unique_ptr<Console> console,
-                 BellFunction bell);
+  ConsoleBackEnd(std::unique_ptr<Console> console, BellFunction bell);
 
   ~ConsoleBackEnd();
   ConsoleBackEnd(const ConsoleBackEnd&) = delete;

@@ -16,7 +16,8 @@ void StatusText::beginPrint() {
 }
 
 void StatusText::endPrint() {
-  if (touchedLast_ >= touchedFirst_) frame_.markRows(touchedFirst_, touchedLast_);
+  if (touchedLast_ >= touchedFirst_)
+    frame_.markRows(touchedFirst_, touchedLast_);
   frame_.lock.unlock();
 }
 

@@ -18,7 +18,8 @@ class StatusTextTest : public ::testing::Test {
 
   void print(const std::string& bytes) {
     printText(text_, reinterpret_cast<const unsigned char*>(bytes.data()),
-              bytes.size(), [this] { lockHeldAtBell_ = frame_.lock.nesting(); });
+              bytes.size(),
+              [this] { lockHeldAtBell_ = frame_.lock.nesting(); });
   }
   void printLine(const std::string& line) {
     if (!line.empty()) print(line);
@@ -26,7 +27,8 @@ class StatusTextTest : public ::testing::Test {
   }
 
   // Whether the cell shows |byte|'s glyph exactly, white on black.
-  ::testing::AssertionResult cellShows(int column, int row, unsigned char byte) {
+  ::testing::AssertionResult cellShows(int column, int row,
+                                       unsigned char byte) {
     const unsigned char* glyph = glyphRows(byte);
     for (int y = 0; y < 8; ++y) {
       for (int x = 0; x < 8; ++x) {
@@ -35,7 +37,8 @@ class StatusTextTest : public ::testing::Test {
         if (got != want) {
           return ::testing::AssertionFailure()
                  << "cell (" << column << "," << row << ") pixel (" << x << ","
-                 << y << ") is " << std::hex << got << " for byte " << int(byte);
+                 << y << ") is " << std::hex << got << " for byte "
+                 << int(byte);
         }
       }
     }
@@ -61,7 +64,9 @@ class StatusTextTest : public ::testing::Test {
     return rows;
   }
 
-  void clearMarks() { std::fill(frame_.changedRows.begin(), frame_.changedRows.end(), 0); }
+  void clearMarks() {
+    std::fill(frame_.changedRows.begin(), frame_.changedRows.end(), 0);
+  }
 
   Frame frame_;
   StatusText text_;
@@ -182,7 +187,9 @@ TEST_F(StatusTextTest, ZeroAndFfAreBlankAndOtherControlBytesAreGlyphs) {
 }
 
 TEST_F(StatusTextTest, BellSoundsWithTheFrameLockHeld) {
-  print("ab\x07" "c");
+  print(
+      "ab\x07"
+      "c");
   EXPECT_EQ(lockHeldAtBell_, 1) << "a refresh must wait for the whole print";
   EXPECT_EQ(frame_.lock.nesting(), 0) << "released at the end of the print";
   EXPECT_TRUE(rowShows(0, "abc"));

@@ -10,11 +10,9 @@
 
 namespace scrpack {
 
-
 std::unique_ptr<StatusWindow> StatusWindow::Create() {
-  return std::unique_ptr<StatusWindow>(
-      new StatusWindow(DisplayMethod::CreateAll(),
-                       platform::programPath(kTitlePathChars)));
+  return std::unique_ptr<StatusWindow>(new StatusWindow(
+      DisplayMethod::CreateAll(), platform::programPath(kTitlePathChars)));
 }
 
 StatusWindow::StatusWindow(std::vector<std::unique_ptr<DisplayMethod>> methods,

@@ -36,7 +36,8 @@ class StatusWindowTest : public ::testing::Test {
       a_ = new FakeDisplay("A", script_);
       methods.emplace_back(a_);
       methods.emplace_back(new FakeDisplay("B", script_));
-      window_.reset(new StatusWindow(std::move(methods), "/opt/tools/scr.pack.exe"));
+      window_.reset(
+          new StatusWindow(std::move(methods), "/opt/tools/scr.pack.exe"));
     }
     return *window_;
   }
@@ -78,9 +79,9 @@ TEST_F(StatusWindowTest, OpensWithThePreferredMethodAndClosesInOrder) {
   window().close();
   EXPECT_FALSE(window().isOpen());
   EXPECT_TRUE(script_.screenSaverOn);
-  const std::vector<std::string> expected = {
-      "A connect", "A saver off", "A open windowed",
-      "A close",   "A saver on",  "A disconnect"};
+  const std::vector<std::string> expected = {"A connect",       "A saver off",
+                                             "A open windowed", "A close",
+                                             "A saver on",      "A disconnect"};
   EXPECT_EQ(script_.log(), expected);
 }
 
@@ -94,11 +95,14 @@ TEST_F(StatusWindowTest, EveryMethodWindowedThenEveryOneFullScreen) {
       {{}, 0, {"A open windowed"}},
       {{"A open windowed"}, 0, {"A open windowed", "B open windowed"}},
       {{"A connect"}, 0, {"B open windowed"}},
-      {{"A open windowed", "B open windowed"}, 0,
+      {{"A open windowed", "B open windowed"},
+       0,
        {"A open windowed", "B open windowed", "A open full"}},
-      {{"A open windowed", "B open windowed", "A open full"}, 0,
+      {{"A open windowed", "B open windowed", "A open full"},
+       0,
        {"A open windowed", "B open windowed", "A open full", "B open full"}},
-      {{"A open windowed", "B open windowed", "A open full", "B open full"}, 1,
+      {{"A open windowed", "B open windowed", "A open full", "B open full"},
+       1,
        {"A open windowed", "B open windowed", "A open full", "B open full"}},
       {{"A connect", "B connect"}, 1, {}},
   };
@@ -121,27 +125,31 @@ TEST_F(StatusWindowTest, EveryMethodWindowedThenEveryOneFullScreen) {
     // before the next one begins.
     for (size_t i = 0; i + 1 < calls.size(); ++i) {
       const std::string method = calls[i].substr(0, 1);
-      if (script.refused.count(calls[i]) && calls[i].find(" open ") != std::string::npos) {
-        const std::vector<std::string> after(calls.begin() + i + 1,
-                                             calls.begin() + std::min(calls.size(), i + 4));
-        const std::vector<std::string> cleanup = {method + " close", method + " saver on",
-                                                  method + " disconnect"};
+      if (script.refused.count(calls[i]) &&
+          calls[i].find(" open ") != std::string::npos) {
+        const std::vector<std::string> after(
+            calls.begin() + i + 1,
+            calls.begin() + std::min(calls.size(), i + 4));
+        const std::vector<std::string> cleanup = {
+            method + " close", method + " saver on", method + " disconnect"};
         EXPECT_EQ(after, cleanup) << calls[i];
       }
     }
     if (c.result == 1) {
       EXPECT_TRUE(script.screenSaverOn);
     } else {
-      EXPECT_EQ(window.fullScreen(), c.opens.back().find("full") != std::string::npos);
+      EXPECT_EQ(window.fullScreen(),
+                c.opens.back().find("full") != std::string::npos);
     }
   }
 }
 
 TEST_F(StatusWindowTest, RefusesBadArgumentsWithoutTrying) {
-  const int32_t cases[][3] = {{0, 480, 32}, {640, 0, 32},  {-1, 480, 32},
+  const int32_t cases[][3] = {{0, 480, 32},  {640, 0, 32},  {-1, 480, 32},
                               {640, 480, 0}, {640, 480, 3}, {640, 480, 64}};
   for (const auto& c : cases) {
-    EXPECT_EQ(window().open(c[0], c[1], c[2], 1, 0, 0), 1) << c[0] << " " << c[1] << " " << c[2];
+    EXPECT_EQ(window().open(c[0], c[1], c[2], 1, 0, 0), 1)
+        << c[0] << " " << c[1] << " " << c[2];
   }
   EXPECT_TRUE(script_.log().empty());
   EXPECT_EQ(window().open(8, 8, 16, 1, 0, 0), 0);
@@ -198,14 +206,16 @@ TEST_F(StatusWindowTest, RefreshPutsMarkedRowsAndClearsTheMarks) {
   EXPECT_TRUE(eventually([this] { return script_.lastMarked() == 8; }));
   FrameLockGuard guard(window().frame().lock);
   EXPECT_EQ(std::count(window().frame().changedRows.begin(),
-                       window().frame().changedRows.end(), 1), 0);
+                       window().frame().changedRows.end(), 1),
+            0);
 }
 
 TEST_F(StatusWindowTest, FocusChangesMarkEveryRow) {
   ASSERT_EQ(openWindow(), 0);
   deliver([](DisplayEvents& events) { events.focusChanged(false); });
   EXPECT_FALSE(window().active());
-  EXPECT_EQ(nextPresentMarks(), 480) << "windowed, an inactive window still refreshes";
+  EXPECT_EQ(nextPresentMarks(), 480)
+      << "windowed, an inactive window still refreshes";
   EXPECT_EQ(nextPresentMarks(), 0);
   deliver([](DisplayEvents& events) { events.focusChanged(true); });
   EXPECT_TRUE(window().active());
@@ -238,9 +248,9 @@ TEST_F(StatusWindowTest, FullScreenSwitchAndBack) {
   deliver([](DisplayEvents& events) { events.fullScreenSwitchRequested(); });
   ASSERT_TRUE(eventually([this] { return !window().fullScreen(); }));
   const std::vector<std::string> calls = script_.log();
-  EXPECT_EQ(calls, (std::vector<std::string>{"A connect", "A saver off", "A open windowed",
-                                             "A close", "A open full", "A close",
-                                             "A open windowed"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{
+                       "A connect", "A saver off", "A open windowed", "A close",
+                       "A open full", "A close", "A open windowed"}));
 }
 
 TEST_F(StatusWindowTest, FailedSwitchReturnsToTheFormItHad) {
@@ -250,7 +260,8 @@ TEST_F(StatusWindowTest, FailedSwitchReturnsToTheFormItHad) {
   EXPECT_TRUE(eventually([this] { return script_.log().size() == 7; }));
   const std::vector<std::string> calls = script_.log();
   EXPECT_EQ(std::vector<std::string>(calls.begin() + 3, calls.end()),
-            (std::vector<std::string>{"A close", "A open full", "A close", "A open windowed"}));
+            (std::vector<std::string>{"A close", "A open full", "A close",
+                                      "A open windowed"}));
   EXPECT_FALSE(window().fullScreen());
   EXPECT_EQ(nextPresentMarks(), 480);
 }
@@ -276,7 +287,8 @@ TEST_F(StatusWindowTest, WindowSystemGoneLeavesKeysAndCloseWorking) {
   deliver([](DisplayEvents& events) { events.keyEntered('k'); });
   script_.lose();
   // The window thread ends on its own and releases the window.
-  ASSERT_TRUE(eventually([this] { return script_.log().back() == "A disconnect"; }));
+  ASSERT_TRUE(
+      eventually([this] { return script_.log().back() == "A disconnect"; }));
   EXPECT_TRUE(script_.screenSaverOn);
   EXPECT_TRUE(window().keyTest());
   EXPECT_FALSE(window().keyTest());

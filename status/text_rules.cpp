@@ -35,8 +35,8 @@ class Printer {
   void tab() {
     // The column where the bytes collected so far leave the cursor, with
     // the same wrap at the right edge as writing.
-    const int column = static_cast<int>(
-        (cursor_.column + run_.size()) % static_cast<size_t>(columns_));
+    const int column = static_cast<int>((cursor_.column + run_.size()) %
+                                        static_cast<size_t>(columns_));
     run_.append(static_cast<size_t>(kTabStop - column % kTabStop), ' ');
   }
 

@@ -12,7 +12,9 @@ namespace {
 class MemorySurface : public TextSurface {
  public:
   MemorySurface(int columns, int rows)
-      : columns_(columns), rows_(rows), cells_(rows, std::string(columns, '.')) {}
+      : columns_(columns),
+        rows_(rows),
+        cells_(rows, std::string(columns, '.')) {}
 
   int columns() const override { return columns_; }
   int rows() const override { return rows_; }
@@ -72,9 +74,9 @@ TEST(TextRules, ControlBytesWithinARow) {
       {"backspace", "abc\bX", "abX.............", 3},
       {"backspace in column 0 stays", "\bX", "X...............", 1},
       {"backspaces stop at column 0", "ab\b\b\b\bZ", "Zb..............", 1},
-      {"lone CR overwrites the row start", "abcdef\rXY", "XYcdef..........",
-       2},
-      {"other control bytes are glyphs", "\x01\x1b\x7f", "\x01\x1b\x7f.............", 3},
+      {"lone CR overwrites the row start", "abcdef\rXY", "XYcdef..........", 2},
+      {"other control bytes are glyphs", "\x01\x1b\x7f",
+       "\x01\x1b\x7f.............", 3},
   };
   for (const Case& c : cases) {
     MemorySurface surface(16, 4);
@@ -103,7 +105,9 @@ TEST(TextRules, TabAtTheRightEdge) {
 
 TEST(TextRules, BellWritesNothingAndKeepsTheRunForLater) {
   MemorySurface surface(16, 2);
-  surface.print("ab\x07" "c");
+  surface.print(
+      "ab\x07"
+      "c");
   EXPECT_EQ(surface.row(0), "abc.............");
   ASSERT_EQ(surface.bellAt.size(), 1u);
   // The bytes before the bell were not yet written when the tone sounded.

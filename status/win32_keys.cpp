@@ -10,35 +10,70 @@ namespace {
 
 WindowKey windowKeyOf(WPARAM virtualKey) {
   switch (virtualKey) {
-    case VK_MENU: case VK_LMENU: case VK_RMENU: return WindowKey::kAlt;
-    case VK_SHIFT: case VK_LSHIFT: case VK_RSHIFT: case VK_CONTROL:
-    case VK_LCONTROL: case VK_RCONTROL: case VK_CAPITAL: case VK_NUMLOCK:
-    case VK_SCROLL: case VK_LWIN: case VK_RWIN:
+    case VK_MENU:
+    case VK_LMENU:
+    case VK_RMENU:
+      return WindowKey::kAlt;
+    case VK_SHIFT:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_CONTROL:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_CAPITAL:
+    case VK_NUMLOCK:
+    case VK_SCROLL:
+    case VK_LWIN:
+    case VK_RWIN:
       return WindowKey::kModifier;
-    case VK_RETURN: return WindowKey::kEnter;
-    case VK_F1: return WindowKey::kF1;
-    case VK_F2: return WindowKey::kF2;
-    case VK_F3: return WindowKey::kF3;
-    case VK_F4: return WindowKey::kF4;
-    case VK_F5: return WindowKey::kF5;
-    case VK_F6: return WindowKey::kF6;
-    case VK_F7: return WindowKey::kF7;
-    case VK_F8: return WindowKey::kF8;
-    case VK_F9: return WindowKey::kF9;
-    case VK_F10: return WindowKey::kF10;
-    case VK_F11: return WindowKey::kF11;
-    case VK_F12: return WindowKey::kF12;
-    case VK_UP: return WindowKey::kUp;
-    case VK_DOWN: return WindowKey::kDown;
-    case VK_LEFT: return WindowKey::kLeft;
-    case VK_RIGHT: return WindowKey::kRight;
-    case VK_HOME: return WindowKey::kHome;
-    case VK_END: return WindowKey::kEnd;
-    case VK_PRIOR: return WindowKey::kPageUp;
-    case VK_NEXT: return WindowKey::kPageDown;
-    case VK_INSERT: return WindowKey::kInsert;
-    case VK_DELETE: return WindowKey::kDelete;
-    default: return WindowKey::kCharacter;
+    case VK_RETURN:
+      return WindowKey::kEnter;
+    case VK_F1:
+      return WindowKey::kF1;
+    case VK_F2:
+      return WindowKey::kF2;
+    case VK_F3:
+      return WindowKey::kF3;
+    case VK_F4:
+      return WindowKey::kF4;
+    case VK_F5:
+      return WindowKey::kF5;
+    case VK_F6:
+      return WindowKey::kF6;
+    case VK_F7:
+      return WindowKey::kF7;
+    case VK_F8:
+      return WindowKey::kF8;
+    case VK_F9:
+      return WindowKey::kF9;
+    case VK_F10:
+      return WindowKey::kF10;
+    case VK_F11:
+      return WindowKey::kF11;
+    case VK_F12:
+      return WindowKey::kF12;
+    case VK_UP:
+      return WindowKey::kUp;
+    case VK_DOWN:
+      return WindowKey::kDown;
+    case VK_LEFT:
+      return WindowKey::kLeft;
+    case VK_RIGHT:
+      return WindowKey::kRight;
+    case VK_HOME:
+      return WindowKey::kHome;
+    case VK_END:
+      return WindowKey::kEnd;
+    case VK_PRIOR:
+      return WindowKey::kPageUp;
+    case VK_NEXT:
+      return WindowKey::kPageDown;
+    case VK_INSERT:
+      return WindowKey::kInsert;
+    case VK_DELETE:
+      return WindowKey::kDelete;
+    default:
+      return WindowKey::kCharacter;
   }
 }
 
@@ -88,7 +123,8 @@ bool handleKeyMessage(UINT message, WPARAM wParam, LPARAM lParam,
   switch (outcome.reaction) {
     case KeyReaction::kEnter:
       if (events) {
-        for (int i = repeatCount(lParam); i > 0; --i) events->keyEntered(outcome.code);
+        for (int i = repeatCount(lParam); i > 0; --i)
+          events->keyEntered(outcome.code);
       }
       return true;
     case KeyReaction::kSwitchFullScreen:

@@ -15,29 +15,52 @@ int floorHalf(int value) { return value >= 0 ? value / 2 : -((1 - value) / 2); }
 // The PC BIOS scan code of a key without a character, or 0.
 uint32_t scanCode(WindowKey key) {
   switch (key) {
-    case WindowKey::kF1: return 0x3B;
-    case WindowKey::kF2: return 0x3C;
-    case WindowKey::kF3: return 0x3D;
-    case WindowKey::kF4: return 0x3E;
-    case WindowKey::kF5: return 0x3F;
-    case WindowKey::kF6: return 0x40;
-    case WindowKey::kF7: return 0x41;
-    case WindowKey::kF8: return 0x42;
-    case WindowKey::kF9: return 0x43;
-    case WindowKey::kF10: return 0x44;
-    case WindowKey::kF11: return 0x85;
-    case WindowKey::kF12: return 0x86;
-    case WindowKey::kHome: return 0x47;
-    case WindowKey::kUp: return 0x48;
-    case WindowKey::kPageUp: return 0x49;
-    case WindowKey::kLeft: return 0x4B;
-    case WindowKey::kRight: return 0x4D;
-    case WindowKey::kEnd: return 0x4F;
-    case WindowKey::kDown: return 0x50;
-    case WindowKey::kPageDown: return 0x51;
-    case WindowKey::kInsert: return 0x52;
-    case WindowKey::kDelete: return 0x53;
-    default: return 0;
+    case WindowKey::kF1:
+      return 0x3B;
+    case WindowKey::kF2:
+      return 0x3C;
+    case WindowKey::kF3:
+      return 0x3D;
+    case WindowKey::kF4:
+      return 0x3E;
+    case WindowKey::kF5:
+      return 0x3F;
+    case WindowKey::kF6:
+      return 0x40;
+    case WindowKey::kF7:
+      return 0x41;
+    case WindowKey::kF8:
+      return 0x42;
+    case WindowKey::kF9:
+      return 0x43;
+    case WindowKey::kF10:
+      return 0x44;
+    case WindowKey::kF11:
+      return 0x85;
+    case WindowKey::kF12:
+      return 0x86;
+    case WindowKey::kHome:
+      return 0x47;
+    case WindowKey::kUp:
+      return 0x48;
+    case WindowKey::kPageUp:
+      return 0x49;
+    case WindowKey::kLeft:
+      return 0x4B;
+    case WindowKey::kRight:
+      return 0x4D;
+    case WindowKey::kEnd:
+      return 0x4F;
+    case WindowKey::kDown:
+      return 0x50;
+    case WindowKey::kPageDown:
+      return 0x51;
+    case WindowKey::kInsert:
+      return 0x52;
+    case WindowKey::kDelete:
+      return 0x53;
+    default:
+      return 0;
   }
 }
 
@@ -61,11 +84,17 @@ WindowPlace centredPlace(int displayWidth, int displayHeight, int clientWidth,
   return place;
 }
 
-bool windowArgumentsValid(int32_t width, int32_t height,
-                          int32_t bitsPerPixel) {
+bool windowArgumentsValid(int32_t width, int32_t height, int32_t bitsPerPixel) {
   if (width <= 0 || height <= 0) return false;
   switch (bitsPerPixel) {
-    case 1: case 2: case 4: case 8: case 15: case 16: case 24: case 32:
+    case 1:
+    case 2:
+    case 4:
+    case 8:
+    case 15:
+    case 16:
+    case 24:
+    case 32:
       return true;
     default:
       return false;

@@ -44,16 +44,13 @@ TEST(CentredPlace, HalvedDifferenceRoundedDown) {
     int displayWidth, displayHeight, x, y;
   };
   const Case cases[] = {
-      {1024, 768, 192, 144},
-      {1920, 1080, 640, 300},
-      {641, 481, 0, 0},
-      {640, 480, 0, 0},
-      {639, 479, -1, -1},  // down, not towards zero
-      {320, 200, -160, -140},
-      {321, 201, -160, -140},
+      {1024, 768, 192, 144},  {1920, 1080, 640, 300}, {641, 481, 0, 0},
+      {640, 480, 0, 0},       {639, 479, -1, -1},  // down, not towards zero
+      {320, 200, -160, -140}, {321, 201, -160, -140},
   };
   for (const Case& c : cases) {
-    const WindowPlace place = centredPlace(c.displayWidth, c.displayHeight, 640, 480);
+    const WindowPlace place =
+        centredPlace(c.displayWidth, c.displayHeight, 640, 480);
     EXPECT_EQ(place.x, c.x) << c.displayWidth;
     EXPECT_EQ(place.y, c.y) << c.displayHeight;
   }
@@ -90,17 +87,24 @@ TEST(ReactToKey, WhatEachKeyEnters) {
   const Case cases[] = {
       {"a", stroke(WindowKey::kCharacter, 'a'), KeyReaction::kEnter, 'a'},
       {"Shift+A", stroke(WindowKey::kCharacter, 'A'), KeyReaction::kEnter, 'A'},
-      {"Ctrl+C", stroke(WindowKey::kCharacter, 0x03), KeyReaction::kEnter, 0x03},
-      {"Ctrl+Space", stroke(WindowKey::kCharacter, 0x00), KeyReaction::kEnter, 0x00},
+      {"Ctrl+C", stroke(WindowKey::kCharacter, 0x03), KeyReaction::kEnter,
+       0x03},
+      {"Ctrl+Space", stroke(WindowKey::kCharacter, 0x00), KeyReaction::kEnter,
+       0x00},
       {"Space", stroke(WindowKey::kCharacter, ' '), KeyReaction::kEnter, ' '},
       {"Esc", stroke(WindowKey::kCharacter, 0x1B), KeyReaction::kEnter, 0x1B},
-      {"Backspace", stroke(WindowKey::kCharacter, 0x08), KeyReaction::kEnter, 0x08},
+      {"Backspace", stroke(WindowKey::kCharacter, 0x08), KeyReaction::kEnter,
+       0x08},
       {"Tab", stroke(WindowKey::kCharacter, 0x09), KeyReaction::kEnter, 0x09},
       {"Enter", stroke(WindowKey::kEnter, '\r'), KeyReaction::kEnter, 0x0D},
-      {"Enter, no character given", stroke(WindowKey::kEnter), KeyReaction::kEnter, 0x0D},
-      {"e acute", stroke(WindowKey::kCharacter, 0xE9), KeyReaction::kEnter, 0x82},
-      {"sharp s", stroke(WindowKey::kCharacter, 0xDF), KeyReaction::kEnter, 0xE1},
-      {"euro sign", stroke(WindowKey::kCharacter, 0x20AC), KeyReaction::kEnter, '?'},
+      {"Enter, no character given", stroke(WindowKey::kEnter),
+       KeyReaction::kEnter, 0x0D},
+      {"e acute", stroke(WindowKey::kCharacter, 0xE9), KeyReaction::kEnter,
+       0x82},
+      {"sharp s", stroke(WindowKey::kCharacter, 0xDF), KeyReaction::kEnter,
+       0xE1},
+      {"euro sign", stroke(WindowKey::kCharacter, 0x20AC), KeyReaction::kEnter,
+       '?'},
       {"F1", stroke(WindowKey::kF1), KeyReaction::kEnter, 0x3BFF},
       {"F9", stroke(WindowKey::kF9), KeyReaction::kEnter, 0x43FF},
       {"F11", stroke(WindowKey::kF11), KeyReaction::kEnter, 0x85FF},
@@ -118,16 +122,24 @@ TEST(ReactToKey, WhatEachKeyEnters) {
       // Delete types DEL on some systems; it still is a key without one.
       {"Delete", stroke(WindowKey::kDelete, 0x7F), KeyReaction::kEnter, 0x53FF},
       {"Shift alone", stroke(WindowKey::kModifier), KeyReaction::kIgnore, 0},
-      {"a key that types nothing", stroke(WindowKey::kCharacter), KeyReaction::kIgnore, 0},
+      {"a key that types nothing", stroke(WindowKey::kCharacter),
+       KeyReaction::kIgnore, 0},
       {"Alt alone", stroke(WindowKey::kAlt), KeyReaction::kSwallow, 0},
-      {"Alt alone, Alt held", stroke(WindowKey::kAlt, kNoCharacter, true), KeyReaction::kSwallow, 0},
+      {"Alt alone, Alt held", stroke(WindowKey::kAlt, kNoCharacter, true),
+       KeyReaction::kSwallow, 0},
       {"F10", stroke(WindowKey::kF10), KeyReaction::kSwallow, 0},
-      {"Alt+F10", stroke(WindowKey::kF10, kNoCharacter, true), KeyReaction::kSwallow, 0},
-      {"Alt+F4", stroke(WindowKey::kF4, kNoCharacter, true), KeyReaction::kSwallow, 0},
-      {"Alt+Enter", stroke(WindowKey::kEnter, '\r', true), KeyReaction::kSwitchFullScreen, 0},
-      {"Alt+a", stroke(WindowKey::kCharacter, 'a', true), KeyReaction::kPassOn, 0},
-      {"Alt+F5", stroke(WindowKey::kF5, kNoCharacter, true), KeyReaction::kPassOn, 0},
-      {"Alt+Shift", stroke(WindowKey::kModifier, kNoCharacter, true), KeyReaction::kPassOn, 0},
+      {"Alt+F10", stroke(WindowKey::kF10, kNoCharacter, true),
+       KeyReaction::kSwallow, 0},
+      {"Alt+F4", stroke(WindowKey::kF4, kNoCharacter, true),
+       KeyReaction::kSwallow, 0},
+      {"Alt+Enter", stroke(WindowKey::kEnter, '\r', true),
+       KeyReaction::kSwitchFullScreen, 0},
+      {"Alt+a", stroke(WindowKey::kCharacter, 'a', true), KeyReaction::kPassOn,
+       0},
+      {"Alt+F5", stroke(WindowKey::kF5, kNoCharacter, true),
+       KeyReaction::kPassOn, 0},
+      {"Alt+Shift", stroke(WindowKey::kModifier, kNoCharacter, true),
+       KeyReaction::kPassOn, 0},
   };
   for (const Case& c : cases) {
     const KeyOutcome outcome = reactToKey(c.press);

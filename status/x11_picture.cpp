@@ -34,8 +34,8 @@ int bitCount(unsigned long mask) {
 
 }  // namespace
 
-bool X11Picture::prepare(Display* display, Visual* visual, int depth,
-                         int width, int height) {
+bool X11Picture::prepare(Display* display, Visual* visual, int depth, int width,
+                         int height) {
   release();
   image_ = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap,
                         0, nullptr, static_cast<unsigned>(width),
@@ -50,7 +50,8 @@ bool X11Picture::prepare(Display* display, Visual* visual, int depth,
   // row is copied as it is, in this machine's byte order.
   directCopy_ = image_->bits_per_pixel == 32 && visual->red_mask == 0xFF0000 &&
                 visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
-  if (directCopy_) image_->byte_order = hostIsLittleEndian() ? LSBFirst : MSBFirst;
+  if (directCopy_)
+    image_->byte_order = hostIsLittleEndian() ? LSBFirst : MSBFirst;
   return true;
 }
 
@@ -65,8 +66,9 @@ void X11Picture::release() {
 void X11Picture::convertRow(const Frame& frame, int y) {
   const uint32_t* source = frame.row(y);
   if (directCopy_) {
-    std::memcpy(pixels_.data() + static_cast<size_t>(y) * image_->bytes_per_line,
-                source, static_cast<size_t>(width_) * 4);
+    std::memcpy(
+        pixels_.data() + static_cast<size_t>(y) * image_->bytes_per_line,
+        source, static_cast<size_t>(width_) * 4);
     return;
   }
   const unsigned long masks[3] = {image_->red_mask, image_->green_mask,

@@ -12,7 +12,6 @@ namespace scrpack {
 
 class Frame;
 
-
 class X11Picture {
  public:
   X11Picture() = default;
@@ -34,8 +33,8 @@ class X11Picture {
   bool putChangedRows(const Frame& frame, Display* display, Window window,
                       GC gc, int x, int y);
   // Puts rows |first| to |first| + |count| - 1 as they are.
-  void putRows(Display* display, Window window, GC gc, int x, int y,
-               int first, int count);
+  void putRows(Display* display, Window window, GC gc, int x, int y, int first,
+               int count);
   int height() const { return height_; }
 
  private:

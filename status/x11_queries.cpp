@@ -19,7 +19,8 @@ unsigned char* longProperty(Display* display, Window window, Atom property,
   *count = 0;
   if (XGetWindowProperty(display, window, property, 0, maxItems, False, type,
                          &actualType, &format, count, &after,
-                         &data) != Success || !data) {
+                         &data) != Success ||
+      !data) {
     return nullptr;
   }
   if (actualType != type || format != 32) {
@@ -38,8 +39,7 @@ ScreenRect primaryMonitor(Display* display) {
                      DisplayHeight(display, screen)};
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
   if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
-      !XRRQueryVersion(display, &major, &minor) ||
-      (major == 1 && minor < 3)) {
+      !XRRQueryVersion(display, &major, &minor) || (major == 1 && minor < 3)) {
     return rect;
   }
   const Window root = RootWindow(display, screen);
@@ -80,7 +80,8 @@ void frameExtents(Display* display, Window window, Atom extentsAtom, int* left,
 bool hasState(Display* display, Window window, Atom stateAtom, Atom first,
               Atom second) {
   unsigned long count = 0;
-  unsigned char* data = longProperty(display, window, stateAtom, XA_ATOM, 64, &count);
+  unsigned char* data =
+      longProperty(display, window, stateAtom, XA_ATOM, 64, &count);
   if (!data) return false;
   const Atom* states = reinterpret_cast<const Atom*>(data);
   bool found = false;
@@ -93,31 +94,68 @@ bool hasState(Display* display, Window window, Atom stateAtom, Atom first,
 
 WindowKey windowKeyOf(KeySym symbol) {
   switch (symbol) {
-    case XK_Alt_L: case XK_Alt_R: case XK_Meta_L: case XK_Meta_R:
+    case XK_Alt_L:
+    case XK_Alt_R:
+    case XK_Meta_L:
+    case XK_Meta_R:
       return WindowKey::kAlt;
-    case XK_Return: case XK_KP_Enter: return WindowKey::kEnter;
-    case XK_F1: return WindowKey::kF1;
-    case XK_F2: return WindowKey::kF2;
-    case XK_F3: return WindowKey::kF3;
-    case XK_F4: return WindowKey::kF4;
-    case XK_F5: return WindowKey::kF5;
-    case XK_F6: return WindowKey::kF6;
-    case XK_F7: return WindowKey::kF7;
-    case XK_F8: return WindowKey::kF8;
-    case XK_F9: return WindowKey::kF9;
-    case XK_F10: return WindowKey::kF10;
-    case XK_F11: return WindowKey::kF11;
-    case XK_F12: return WindowKey::kF12;
-    case XK_Up: case XK_KP_Up: return WindowKey::kUp;
-    case XK_Down: case XK_KP_Down: return WindowKey::kDown;
-    case XK_Left: case XK_KP_Left: return WindowKey::kLeft;
-    case XK_Right: case XK_KP_Right: return WindowKey::kRight;
-    case XK_Home: case XK_KP_Home: return WindowKey::kHome;
-    case XK_End: case XK_KP_End: return WindowKey::kEnd;
-    case XK_Prior: case XK_KP_Prior: return WindowKey::kPageUp;
-    case XK_Next: case XK_KP_Next: return WindowKey::kPageDown;
-    case XK_Insert: case XK_KP_Insert: return WindowKey::kInsert;
-    case XK_Delete: case XK_KP_Delete: return WindowKey::kDelete;
+    case XK_Return:
+    case XK_KP_Enter:
+      return WindowKey::kEnter;
+    case XK_F1:
+      return WindowKey::kF1;
+    case XK_F2:
+      return WindowKey::kF2;
+    case XK_F3:
+      return WindowKey::kF3;
+    case XK_F4:
+      return WindowKey::kF4;
+    case XK_F5:
+      return WindowKey::kF5;
+    case XK_F6:
+      return WindowKey::kF6;
+    case XK_F7:
+      return WindowKey::kF7;
+    case XK_F8:
+      return WindowKey::kF8;
+    case XK_F9:
+      return WindowKey::kF9;
+    case XK_F10:
+      return WindowKey::kF10;
+    case XK_F11:
+      return WindowKey::kF11;
+    case XK_F12:
+      return WindowKey::kF12;
+    case XK_Up:
+    case XK_KP_Up:
+      return WindowKey::kUp;
+    case XK_Down:
+    case XK_KP_Down:
+      return WindowKey::kDown;
+    case XK_Left:
+    case XK_KP_Left:
+      return WindowKey::kLeft;
+    case XK_Right:
+    case XK_KP_Right:
+      return WindowKey::kRight;
+    case XK_Home:
+    case XK_KP_Home:
+      return WindowKey::kHome;
+    case XK_End:
+    case XK_KP_End:
+      return WindowKey::kEnd;
+    case XK_Prior:
+    case XK_KP_Prior:
+      return WindowKey::kPageUp;
+    case XK_Next:
+    case XK_KP_Next:
+      return WindowKey::kPageDown;
+    case XK_Insert:
+    case XK_KP_Insert:
+      return WindowKey::kInsert;
+    case XK_Delete:
+    case XK_KP_Delete:
+      return WindowKey::kDelete;
     default:
       return IsModifierKey(symbol) ? WindowKey::kModifier
                                    : WindowKey::kCharacter;

@@ -18,9 +18,9 @@ bool prepare(HANDLE out, SHORT bufferRows, WORD attribute) {
   CONSOLE_SCREEN_BUFFER_INFO info;
   if (!::GetConsoleScreenBufferInfo(out, &info)) return false;
   const COORD size = {info.dwSize.X, bufferRows};
-  const SMALL_RECT top = {0, 0, static_cast<SHORT>(info.dwSize.X - 1),
-                          static_cast<SHORT>(info.srWindow.Bottom -
-                                             info.srWindow.Top)};
+  const SMALL_RECT top = {
+      0, 0, static_cast<SHORT>(info.dwSize.X - 1),
+      static_cast<SHORT>(info.srWindow.Bottom - info.srWindow.Top)};
   const DWORD cells = static_cast<DWORD>(size.X) * static_cast<DWORD>(size.Y);
   DWORD done = 0;
   return ::SetConsoleScreenBufferSize(out, size) &&
@@ -74,7 +74,8 @@ bool report(HANDLE out, FILE* file) {
 
 int main(int argc, char** argv) {
   if (argc != 5) {
-    std::fprintf(stderr, "usage: console_probe ROWS ATTRIBUTE REPORT PROGRAM\n");
+    std::fprintf(stderr,
+                 "usage: console_probe ROWS ATTRIBUTE REPORT PROGRAM\n");
     return 2;
   }
   const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);

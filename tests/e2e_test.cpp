@@ -45,8 +45,8 @@ std::string packOf(const std::vector<Entry>& entries) {
   std::string data;
   uint32_t offset = 1536;
   for (const Entry& e : entries) {
-    directory += slot(e.storedName, offset,
-                      static_cast<uint32_t>(e.contents.size()));
+    directory +=
+        slot(e.storedName, offset, static_cast<uint32_t>(e.contents.size()));
     offset += static_cast<uint32_t>(e.contents.size());
     data += e.contents;
   }
@@ -79,8 +79,7 @@ TEST_F(PackRun, OneFileInCapitals) {
   EXPECT_EQ(result.output, linesOf({"Cat.JPG"}));
   const std::string bytes = pack();
   ASSERT_EQ(bytes.size(), 1546u);
-  EXPECT_EQ(toHex(bytes.substr(48, 48)),
-            toHex(slot("cat.jpg", 1536, 10)));
+  EXPECT_EQ(toHex(bytes.substr(48, 48)), toHex(slot("cat.jpg", 1536, 10)));
   EXPECT_EQ(bytes, packOf({{"cat.jpg", "0123456789"}}));
 }
 
@@ -118,8 +117,8 @@ TEST_F(PackRun, SeveralFilesChainTheirOffsets) {
   dir_.write("data/\xEF\xBB\xBFx", "");
   dir_.write("data/c.jpg", std::string(300000, 'c'));
   const ToolRun result = run();
-  EXPECT_EQ(result.output,
-            linesOf({"pics/A.jpg", "b.JPG", "b.JPG", "\xEF\xBB\xBFx", "c.jpg"}));
+  EXPECT_EQ(result.output, linesOf({"pics/A.jpg", "b.JPG", "b.JPG",
+                                    "\xEF\xBB\xBFx", "c.jpg"}));
   EXPECT_EQ(pack(), packOf({{"pics/a.jpg", "aaaa"},
                             {"b.jpg", "bb"},
                             {"b.jpg", "bb"},
@@ -145,8 +144,8 @@ TEST_F(PackRun, InputsThatCannotBeOpenedCountAsEmpty) {
   dir_.write("data/ab", "AB");
   dir_.write("data/last", "L");
   const ToolRun result = run();
-  EXPECT_EQ(result.output,
-            linesOf({"sub", "", "nodir/x.jpg", std::string("ab\0cd", 5), "last"}));
+  EXPECT_EQ(result.output, linesOf({"sub", "", "nodir/x.jpg",
+                                    std::string("ab\0cd", 5), "last"}));
   EXPECT_EQ(pack(), packOf({{"sub", ""},
                             {"", ""},
                             {"nodir/x.jpg", ""},
@@ -170,7 +169,8 @@ TEST_F(PackRun, DirectoryIsFullAfterThirtyOneEntries) {
   std::string allData;
   for (int i = 1; i <= 40; ++i) {
     const std::string name = "f" + std::to_string(i);
-    const std::string contents(static_cast<size_t>(i), static_cast<char>('A' + i % 26));
+    const std::string contents(static_cast<size_t>(i),
+                               static_cast<char>('A' + i % 26));
     list += name + "\n";
     dir_.write("data/" + name, contents);
     if (i <= 31) first31.push_back({name, contents});
@@ -207,7 +207,8 @@ TEST_F(PackRun, FilesTooLargeForTheFieldsAreRecordedEmpty) {
   dir_.write("data/flist", "huge\nsmall\n");
   dir_.write("data/huge", "");
   std::error_code error;
-  fs::resize_file(dir_.path() / "data" / "huge", (uint64_t{1} << 31) - 1, error);
+  fs::resize_file(dir_.path() / "data" / "huge", (uint64_t{1} << 31) - 1,
+                  error);
   if (error) GTEST_SKIP() << "no sparse file here: " << error.message();
   dir_.write("data/small", "s");
   run();
@@ -241,7 +242,8 @@ TEST_F(UnprivilegedRun, UndeletableButWritableOldPackIsOverwrittenInPlace) {
   const std::string bytes = pack();
   ASSERT_EQ(bytes.size(), 5000u) << "never shortened";
   EXPECT_EQ(bytes.substr(0, fresh.size()), fresh);
-  EXPECT_EQ(bytes.substr(fresh.size()), std::string(5000 - fresh.size(), '\xEE'));
+  EXPECT_EQ(bytes.substr(fresh.size()),
+            std::string(5000 - fresh.size(), '\xEE'));
 }
 
 TEST_F(UnprivilegedRun, ReadOnlyOldPackStaysAsItWas) {

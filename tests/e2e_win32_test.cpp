@@ -3,7 +3,6 @@
 // sharing, and the reserved device names. The other process here is this
 // test, which holds its handles while the tool runs.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstdint>
@@ -41,7 +40,8 @@ class HeldFile {
 uint32_t fieldAt(const std::string& bytes, size_t at) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) {
-    v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
+    v = (v << 8) |
+        static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
   }
   return v;
 }
@@ -75,7 +75,9 @@ class WindowsRun : public ::testing::Test {
     EXPECT_EQ(result.exitCode, 0);
     return result.output;
   }
-  fs::path at(const std::string& relative) const { return dir_.path() / relative; }
+  fs::path at(const std::string& relative) const {
+    return dir_.path() / relative;
+  }
 
   TempDir dir_;
 };
@@ -90,14 +92,16 @@ bool readOnlyBinds(const fs::path& path) {
 TEST_F(WindowsRun, ReadOnlyOldPackStaysAsItWas) {
   dir_.write("velkoscr", "old pack");
   makeReadOnly(at("velkoscr"));
-  if (!readOnlyBinds(at("velkoscr"))) GTEST_SKIP() << "read-only does not bind here";
+  if (!readOnlyBinds(at("velkoscr")))
+    GTEST_SKIP() << "read-only does not bind here";
   EXPECT_EQ(run(), "a\r\na\r\n" + kFinal);
   EXPECT_EQ(dir_.read("velkoscr"), "old pack");
 }
 
 TEST_F(WindowsRun, ReadOnlyInputIsPackedAsAnyOther) {
   makeReadOnly(at("data/a"));
-  if (!readOnlyBinds(at("data/a"))) GTEST_SKIP() << "read-only does not bind here";
+  if (!readOnlyBinds(at("data/a")))
+    GTEST_SKIP() << "read-only does not bind here";
   run();
   const std::string pack = dir_.read("velkoscr");
   ASSERT_EQ(pack.size(), 1539u);

@@ -20,15 +20,14 @@
 namespace scrpack {
 namespace testing {
 
-
 // What the fake display methods of one test did and are told to do. The
 // window thread calls the fakes; the test reads and steers under the mutex.
 struct Script {
   std::mutex mutex;
-  std::vector<std::string> calls;      // "A open windowed", ...
-  std::set<std::string> refused;       // calls that fail, e.g. "B connect"
+  std::vector<std::string> calls;  // "A open windowed", ...
+  std::set<std::string> refused;   // calls that fail, e.g. "B connect"
   std::deque<std::function<void(DisplayEvents&)>> events;  // for the next pump
-  std::vector<int> markedAtPresent;    // changed rows seen by each present
+  std::vector<int> markedAtPresent;  // changed rows seen by each present
   bool loseWindowSystem = false;
   bool screenSaverOn = true;
   int openDelayMs = 0;
@@ -65,7 +64,8 @@ struct Script {
 
 class FakeDisplay : public DisplayMethod {
  public:
-  FakeDisplay(std::string name, Script& script) : name_(std::move(name)), script_(script) {}
+  FakeDisplay(std::string name, Script& script)
+      : name_(std::move(name)), script_(script) {}
 
   bool connect() override { return record("connect"); }
   void suspendScreenSaver() override {
@@ -78,7 +78,8 @@ class FakeDisplay : public DisplayMethod {
     std::lock_guard<std::mutex> guard(script_.mutex);
     script_.screenSaverOn = true;
   }
-  bool open(DisplayForm form, const std::string& title, int width, int height) override {
+  bool open(DisplayForm form, const std::string& title, int width,
+            int height) override {
     int delay;
     {
       std::lock_guard<std::mutex> guard(script_.mutex);
@@ -87,7 +88,8 @@ class FakeDisplay : public DisplayMethod {
       size_ = std::to_string(width) + "x" + std::to_string(height);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-    return record(form == DisplayForm::kWindowed ? "open windowed" : "open full");
+    return record(form == DisplayForm::kWindowed ? "open windowed"
+                                                 : "open full");
   }
   void present(const Frame& frame) override {
     const int marked = static_cast<int>(

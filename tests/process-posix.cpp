@@ -1,5 +1,3 @@
-#include "tests/process.h"
-
 #include <fcntl.h>
 #include <grp.h>
 #include <stdlib.h>
@@ -9,6 +7,7 @@
 
 #include <chrono>
 
+#include "tests/process.h"
 #include "tests/temp_dir.h"
 
 namespace scrpack {
@@ -38,7 +37,8 @@ ToolRun runTool(const fs::path& workDir, const ToolOptions& options) {
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = ::fork();
   if (pid == 0) {
-    const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int out =
+        ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int in = ::open("/dev/null", O_RDONLY);
     if (out < 0 || in < 0 || ::chdir(workDir.c_str()) != 0) ::_exit(101);
     ::dup2(in, 0);
@@ -62,9 +62,9 @@ ToolRun runTool(const fs::path& workDir, const ToolOptions& options) {
   if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
     run.exitCode = WEXITSTATUS(status);
   }
-  run.seconds = std::chrono::duration<double>(
-                    std::chrono::steady_clock::now() - start)
-                    .count();
+  run.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
   run.output = readFile(outputPath);
   return run;
 }

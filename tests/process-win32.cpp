@@ -1,11 +1,10 @@
-#include "tests/process.h"
-
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 
+#include "tests/process.h"
 #include "tests/temp_dir.h"
 
 namespace scrpack {
@@ -24,7 +23,9 @@ class Handle {
   }
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
-  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+  bool valid() const {
+    return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE;
+  }
   HANDLE get() const { return handle_; }
 
  private:
@@ -40,8 +41,9 @@ HANDLE openInheritable(const fs::path& path, DWORD access, DWORD creation) {
 
 std::string variableName(const std::string& entry) {
   std::string name = entry.substr(0, entry.find('=', 1));
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](unsigned char c) { return static_cast<char>(::toupper(c)); });
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
+    return static_cast<char>(::toupper(c));
+  });
   return name;
 }
 
@@ -59,9 +61,9 @@ std::string environmentBlock(const std::vector<std::string>& extra) {
   auto replaced = [&extra](const std::string& entry) {
     const std::string name = variableName(entry);
     if (name == "DISPLAY") return true;
-    return std::any_of(extra.begin(), extra.end(), [&name](const std::string& e) {
-      return variableName(e) == name;
-    });
+    return std::any_of(
+        extra.begin(), extra.end(),
+        [&name](const std::string& e) { return variableName(e) == name; });
   };
   entries.erase(std::remove_if(entries.begin(), entries.end(), replaced),
                 entries.end());
@@ -80,9 +82,9 @@ void setReadOnly(const fs::path& path, bool readOnly) {
   const std::wstring name = path.wstring();
   const DWORD attributes = ::GetFileAttributesW(name.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  ::SetFileAttributesW(name.c_str(), readOnly
-                                         ? attributes | FILE_ATTRIBUTE_READONLY
-                                         : attributes & ~FILE_ATTRIBUTE_READONLY);
+  ::SetFileAttributesW(name.c_str(),
+                       readOnly ? attributes | FILE_ATTRIBUTE_READONLY
+                                : attributes & ~FILE_ATTRIBUTE_READONLY);
 }
 
 }  // namespace
@@ -111,8 +113,8 @@ ToolRun runTool(const fs::path& workDir, const ToolOptions& options) {
   const auto start = std::chrono::steady_clock::now();
   {
     Handle out(openInheritable(outputPath, GENERIC_WRITE, CREATE_ALWAYS));
-    Handle nul(openInheritable("NUL", GENERIC_READ | GENERIC_WRITE,
-                               OPEN_EXISTING));
+    Handle nul(
+        openInheritable("NUL", GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING));
     if (!out.valid() || !nul.valid()) return run;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -138,9 +140,9 @@ ToolRun runTool(const fs::path& workDir, const ToolOptions& options) {
       run.exitCode = static_cast<int>(exitCode);
     }
   }
-  run.seconds = std::chrono::duration<double>(
-                    std::chrono::steady_clock::now() - start)
-                    .count();
+  run.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
   run.output = readFile(outputPath);
   return run;
 }

@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
   scrpack::Frame frame(640, 480);
   scrpack::StatusText text(frame);
   const auto print = [&text](const std::string& bytes) {
-    scrpack::printText(text, reinterpret_cast<const unsigned char*>(bytes.data()),
+    scrpack::printText(text,
+                       reinterpret_cast<const unsigned char*>(bytes.data()),
                        bytes.size(), nullptr);
   };
   size_t start = 0;
@@ -43,7 +44,8 @@ int main(int argc, char** argv) {
   std::ofstream out(argv[2], std::ios::binary);
   out << "P6\n" << frame.width << " " << frame.height << "\n255\n";
   for (uint32_t pixel : frame.picture()) {
-    const char rgb[3] = {static_cast<char>(pixel >> 16), static_cast<char>(pixel >> 8),
+    const char rgb[3] = {static_cast<char>(pixel >> 16),
+                         static_cast<char>(pixel >> 8),
                          static_cast<char>(pixel)};
     out.write(rgb, 3);
   }

@@ -72,8 +72,9 @@ class WindowedRun : public ::testing::Test {
     ToolOptions options;
     options.environment = environment;
     start_ = Clock::now();
-    run_ = std::async(std::launch::async,
-                      [this, options] { return runTool(dir_.path(), options); });
+    run_ = std::async(std::launch::async, [this, options] {
+      return runTool(dir_.path(), options);
+    });
   }
   void startOnServer() { start({"DISPLAY=" + server_.name()}); }
 
@@ -83,7 +84,8 @@ class WindowedRun : public ::testing::Test {
 
   XID waitForWindow(XClient& client) {
     XID window = 0;
-    EXPECT_TRUE(eventually([&] { return (window = client.findWindow(kTitle)) != 0; }, 20));
+    EXPECT_TRUE(eventually(
+        [&] { return (window = client.findWindow(kTitle)) != 0; }, 20));
     // Keys typed now go to the window.
     EXPECT_TRUE(eventually([&] { return client.focus() == window; }));
     return window;
@@ -133,7 +135,8 @@ TEST_F(WindowedRun, KeyDuringPackingEndsThePauseAtOnce) {
   EXPECT_LT(keyAt, packedAt) << "the packing was over before the key came";
   EXPECT_LT(exitAt - packedAt, 1.2) << "the pause was not cut short";
   EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.output, "") << "the window shows the status, not the console";
+  EXPECT_EQ(result.output, "")
+      << "the window shows the status, not the console";
   expectWholePack();
 }
 
@@ -154,8 +157,8 @@ TEST_F(WindowedRun, NoKeyGivesTheWholePauseWithEveryLineShown) {
   Frame frame(640, 480);
   StatusText text(frame);
   const auto printLine = [&](const std::string& line) {
-    printText(text, reinterpret_cast<const unsigned char*>(line.data()), line.size(),
-              [] {});
+    printText(text, reinterpret_cast<const unsigned char*>(line.data()),
+              line.size(), [] {});
     printText(text, reinterpret_cast<const unsigned char*>("\r\n"), 2, [] {});
   };
   for (int pass = 0; pass < 2; ++pass) {
@@ -171,7 +174,8 @@ TEST_F(WindowedRun, AltF4F10ShiftAndAltLeaveThePauseWhole) {
   XClient client(server_.name());
   startOnServer();
   const XID window = waitForWindow(client);
-  ASSERT_TRUE(xdotool(server_.name(), "key --delay 10 alt+F4 F10 Shift_L Alt_L"));
+  ASSERT_TRUE(
+      xdotool(server_.name(), "key --delay 10 alt+F4 F10 Shift_L Alt_L"));
   const double keysAt = now();
   const double packedAt = waitUntilPacked();
   EXPECT_TRUE(client.viewable(window)) << "Alt+F4 closed the window";
@@ -192,11 +196,13 @@ TEST_F(WindowedRun, CloseButtonEndsThePauseAndTheWindowStaysToTheEnd) {
   EXPECT_TRUE(client.viewable(window));
   ToolRun result;
   const double exitAt = finish(&result);
-  EXPECT_LT(closeAt, packedAt) << "the packing was over before the close button";
+  EXPECT_LT(closeAt, packedAt)
+      << "the packing was over before the close button";
   EXPECT_LT(exitAt - packedAt, 1.2);
   EXPECT_EQ(result.exitCode, 0);
   expectWholePack();
-  EXPECT_EQ(client.findWindow(kTitle), 0u) << "the window is gone after the run";
+  EXPECT_EQ(client.findWindow(kTitle), 0u)
+      << "the window is gone after the run";
 }
 
 TEST_F(WindowedRun, ServerKilledMidRunStillGivesTheWholePack) {

@@ -32,14 +32,17 @@ std::unique_ptr<StatusWindow> makeWindow() {
 // A picture in which neighbouring pixels differ, so that a row or column
 // put in the wrong place shows.
 uint32_t patternPixel(int x, int y, uint32_t seed) {
-  return 0xFF000000u | ((x * 0x0301u + y * 0x010503u + seed * 0x1F) & 0xFFFFFFu);
+  return 0xFF000000u |
+         ((x * 0x0301u + y * 0x010503u + seed * 0x1F) & 0xFFFFFFu);
 }
 
-void drawPattern(StatusWindow& window, uint32_t seed, int firstRow, int lastRow) {
+void drawPattern(StatusWindow& window, uint32_t seed, int firstRow,
+                 int lastRow) {
   Frame& frame = window.frame();
   FrameLockGuard guard(frame.lock);
   for (int y = firstRow; y <= lastRow; ++y) {
-    for (int x = 0; x < frame.width; ++x) frame.row(y)[x] = patternPixel(x, y, seed);
+    for (int x = 0; x < frame.width; ++x)
+      frame.row(y)[x] = patternPixel(x, y, seed);
   }
   frame.markRows(firstRow, lastRow);
 }
@@ -65,7 +68,8 @@ class X11Window : public ::testing::Test {
   void openWindow() {
     window_ = makeWindow();
     ASSERT_EQ(window_->open(640, 480, 32, 1, 0, 0), 0);
-    ASSERT_TRUE(eventually([this] { return (xid_ = client_->findWindow(kTitle)) != 0; }));
+    ASSERT_TRUE(eventually(
+        [this] { return (xid_ = client_->findWindow(kTitle)) != 0; }));
     ASSERT_TRUE(eventually([this] { return client_->focus() == xid_; }));
   }
 
@@ -98,7 +102,8 @@ TEST(X11WindowPlace, CentredOnEveryScreenSizeWithItsProperties) {
   struct Case {
     int width, height, x, y;
   };
-  const Case cases[] = {{1024, 768, 192, 144}, {801, 601, 80, 60}, {601, 401, -20, -40}};
+  const Case cases[] = {
+      {1024, 768, 192, 144}, {801, 601, 80, 60}, {601, 401, -20, -40}};
   for (const Case& c : cases) {
     Xvfb server(c.width, c.height);
     ASSERT_TRUE(server.started());
@@ -117,13 +122,15 @@ TEST(X11WindowPlace, CentredOnEveryScreenSizeWithItsProperties) {
     EXPECT_EQ(client.utf8Name(xid), kTitle);
     int minW, minH, maxW, maxH;
     bool userPosition = false;
-    ASSERT_TRUE(client.sizeHints(xid, &minW, &minH, &maxW, &maxH, &userPosition));
+    ASSERT_TRUE(
+        client.sizeHints(xid, &minW, &minH, &maxW, &maxH, &userPosition));
     EXPECT_EQ(minW, 640);
     EXPECT_EQ(maxW, 640);
     EXPECT_EQ(minH, 480);
     EXPECT_EQ(maxH, 480);
     EXPECT_TRUE(userPosition);
-    EXPECT_EQ(client.protocols(xid), std::vector<std::string>{"WM_DELETE_WINDOW"});
+    EXPECT_EQ(client.protocols(xid),
+              std::vector<std::string>{"WM_DELETE_WINDOW"});
     EXPECT_TRUE(eventually([&] { return client.viewable(xid); }));
     EXPECT_EQ(client.topWindow(), xid);
     window->close();
@@ -135,7 +142,8 @@ TEST(X11WindowPlace, CentredOnEveryScreenSizeWithItsProperties) {
 TEST_F(X11Window, ShowsTheFrameBlackAtFirstThenChangedRows) {
   openWindow();
   EXPECT_TRUE(eventually([this] {
-    return client_->grab(192, 144, 640, 480) == std::vector<uint32_t>(640 * 480, 0);
+    return client_->grab(192, 144, 640, 480) ==
+           std::vector<uint32_t>(640 * 480, 0);
   }));
   drawPattern(*window_, 1, 0, 479);
   EXPECT_TRUE(eventually([this] { return showsFrameAt(192, 144); }));
@@ -161,13 +169,15 @@ TEST_F(X11Window, KeysEnterTheirCodes) {
   ASSERT_TRUE(client_->bindKeysym(0x00E9));  // XK_eacute
   openWindow();
   EXPECT_FALSE(window_->keyTest());
-  std::vector<uint32_t> expected = {'a', 'A', 0x0D, 0x1B, 0x08, 0x09, ' ', 0x03, 0x82};
-  std::vector<uint32_t> codes =
-      codesAfterTyping("a shift+a Return Escape BackSpace Tab space ctrl+c eacute");
+  std::vector<uint32_t> expected = {'a',  'A', 0x0D, 0x1B, 0x08,
+                                    0x09, ' ', 0x03, 0x82};
+  std::vector<uint32_t> codes = codesAfterTyping(
+      "a shift+a Return Escape BackSpace Tab space ctrl+c eacute");
   EXPECT_EQ(codes, expected);
   expected = {0x3BFF, 0x43FF, 0x85FF, 0x86FF, 0x48FF, 0x50FF, 0x4BFF,
               0x4DFF, 0x47FF, 0x4FFF, 0x49FF, 0x51FF, 0x52FF, 0x53FF};
-  codes = codesAfterTyping("F1 F9 F11 F12 Up Down Left Right Home End Prior Next Insert Delete");
+  codes = codesAfterTyping(
+      "F1 F9 F11 F12 Up Down Left Right Home End Prior Next Insert Delete");
   ASSERT_EQ(codes.size(), 14u);
   EXPECT_EQ(codes, expected);
   EXPECT_TRUE(window_->keyTest());
@@ -176,9 +186,9 @@ TEST_F(X11Window, KeysEnterTheirCodes) {
 
 TEST_F(X11Window, AltRulesAndModifiersEnterNothing) {
   openWindow();
-  const std::vector<uint32_t> codes =
-      codesAfterTyping("alt+F4 F10 alt+F10 Shift_L Control_L Alt_L Caps_Lock Caps_Lock "
-                       "alt+a alt+F5");
+  const std::vector<uint32_t> codes = codesAfterTyping(
+      "alt+F4 F10 alt+F10 Shift_L Control_L Alt_L Caps_Lock Caps_Lock "
+      "alt+a alt+F5");
   EXPECT_TRUE(codes.empty());
   EXPECT_TRUE(client_->viewable(xid_)) << "Alt+F4 leaves the window open";
   EXPECT_FALSE(window_->fullScreen());
@@ -204,7 +214,9 @@ TEST_F(X11Window, AltEnterSwitchesToFullScreenAndBackToTheSamePlace) {
   ASSERT_TRUE(xdotool(server_.name(), "key alt+Return"));
   ASSERT_TRUE(eventually([this] { return window_->fullScreen(); }));
   XID full = 0;
-  ASSERT_TRUE(eventually([&] { return (full = client_->findWindow(kTitle)) != 0 && full != xid_; }));
+  ASSERT_TRUE(eventually([&] {
+    return (full = client_->findWindow(kTitle)) != 0 && full != xid_;
+  }));
   int x, y, width, height;
   ASSERT_TRUE(client_->geometry(full, &x, &y, &width, &height));
   EXPECT_EQ(x, 0);
@@ -212,14 +224,18 @@ TEST_F(X11Window, AltEnterSwitchesToFullScreenAndBackToTheSamePlace) {
   EXPECT_EQ(width, 1024);
   EXPECT_EQ(height, 768);
   EXPECT_TRUE(client_->overrideRedirect(full)) << "no frame";
-  EXPECT_TRUE(eventually([this] { return showsFrameAt(192, 144); })) << "centred";
+  EXPECT_TRUE(eventually([this] { return showsFrameAt(192, 144); }))
+      << "centred";
   EXPECT_EQ(client_->grab(0, 0, 192, 768), std::vector<uint32_t>(192 * 768, 0));
-  EXPECT_EQ(client_->grab(0, 624, 1024, 144), std::vector<uint32_t>(1024 * 144, 0));
+  EXPECT_EQ(client_->grab(0, 624, 1024, 144),
+            std::vector<uint32_t>(1024 * 144, 0));
 
   ASSERT_TRUE(xdotool(server_.name(), "key alt+Return"));
   ASSERT_TRUE(eventually([this] { return !window_->fullScreen(); }));
   XID back = 0;
-  ASSERT_TRUE(eventually([&] { return (back = client_->findWindow(kTitle)) != 0 && back != full; }));
+  ASSERT_TRUE(eventually([&] {
+    return (back = client_->findWindow(kTitle)) != 0 && back != full;
+  }));
   ASSERT_TRUE(client_->geometry(back, &x, &y, &width, &height));
   EXPECT_EQ(x, 50);
   EXPECT_EQ(y, 60);

@@ -142,10 +142,9 @@ bool XClient::overrideRedirect(XID window) {
 
 std::vector<uint32_t> XClient::grab(int x, int y, int width, int height) {
   std::vector<uint32_t> pixels;
-  XImage* image =
-      XGetImage(display_, DefaultRootWindow(display_), x, y,
-                static_cast<unsigned>(width), static_cast<unsigned>(height),
-                AllPlanes, ZPixmap);
+  XImage* image = XGetImage(display_, DefaultRootWindow(display_), x, y,
+                            static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
   if (!image) return pixels;
   pixels.reserve(static_cast<size_t>(width) * height);
   for (int row = 0; row < height; ++row) {
@@ -188,8 +187,8 @@ std::string XClient::utf8Name(XID window) {
   return name;
 }
 
-bool XClient::sizeHints(XID window, int* minW, int* minH, int* maxW,
-                        int* maxH, bool* userPosition) {
+bool XClient::sizeHints(XID window, int* minW, int* minH, int* maxW, int* maxH,
+                        bool* userPosition) {
   XSizeHints hints;
   long supplied = 0;
   if (!XGetWMNormalHints(display_, window, &hints, &supplied)) return false;
@@ -248,8 +247,8 @@ bool xdotool(const std::string& displayName, const std::string& arguments) {
 }
 
 bool eventually(const std::function<bool()>& condition, double seconds) {
-  const auto end = std::chrono::steady_clock::now() +
-                   std::chrono::duration<double>(seconds);
+  const auto end =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (std::chrono::steady_clock::now() < end) {
     if (condition()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
