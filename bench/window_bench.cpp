@@ -25,8 +25,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using scrpack::testing::XClient;
-using scrpack::testing::Xvfb;
+using scrpack::test::XClient;
+using scrpack::test::Xvfb;
 
 double seconds(clockid_t clock) {
   timespec now;
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
   const Clock::time_point opened = Clock::now();
   status.printLine("first line");
   XID window = 0;
-  if (!scrpack::testing::eventually([&] {
+  if (!scrpack::test::eventually([&] {
         return (window = client.findWindow("window_bench")) != 0 &&
                client.viewable(window);
       })) {
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
   int x = 0, y = 0, width = 0, height = 0;
   client.geometry(window, &x, &y, &width, &height);
   // The first line's first glyph has white pixels in its top-left cell.
-  if (!scrpack::testing::eventually([&] {
+  if (!scrpack::test::eventually([&] {
         for (uint32_t pixel : client.grab(x, y, 8, 8)) {
           if (pixel == 0xFFFFFF) return true;
         }

@@ -11,7 +11,7 @@ namespace scrpack {
 namespace {
 
 using platform::OpenMode;
-using testing::TempDir;
+using test::TempDir;
 
 TEST(FileStream, ClosedStreamIsInert) {
   TempDir dir;

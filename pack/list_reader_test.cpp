@@ -12,9 +12,9 @@
 namespace scrpack {
 namespace {
 
-using testing::hexBytes;
-using testing::TempDir;
-using testing::toHex;
+using test::hexBytes;
+using test::TempDir;
+using test::toHex;
 
 std::vector<std::string> readAll(ListReader& reader) {
   std::vector<std::string> names;

@@ -14,8 +14,8 @@
 namespace scrpack {
 namespace {
 
-using testing::FakeDisplay;
-using testing::Script;
+using test::FakeDisplay;
+using test::Script;
 
 // Waits for the window thread to catch up; a test that waits in vain fails.
 bool eventually(const std::function<bool()>& condition) {

@@ -13,7 +13,7 @@
 #include "tests/temp_dir.h"
 
 namespace scrpack {
-namespace testing {
+namespace test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -293,5 +293,5 @@ TEST_F(PackRun, UpperCaseHighBytesFollowTheUsersLocale) {
 }
 
 }  // namespace
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack

@@ -13,7 +13,7 @@
 #include "tests/temp_dir.h"
 
 namespace scrpack {
-namespace testing {
+namespace test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -172,5 +172,5 @@ TEST_F(WindowsRun, DeviceNamesCountAsEmpty) {
 }
 
 }  // namespace
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack

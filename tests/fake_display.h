@@ -18,7 +18,7 @@
 #include "status/frame.h"
 
 namespace scrpack {
-namespace testing {
+namespace test {
 
 // What the fake display methods of one test did and are told to do. The
 // window thread calls the fakes; the test reads and steers under the mutex.
@@ -125,7 +125,7 @@ class FakeDisplay : public DisplayMethod {
   Script& script_;
 };
 
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack
 
 #endif  // SCRPACK_TESTS_FAKE_DISPLAY_H_

@@ -7,7 +7,7 @@
 #include <string>
 
 namespace scrpack {
-namespace testing {
+namespace test {
 
 inline std::string hexBytes(const std::string& hex) {
   std::istringstream in(hex);
@@ -30,7 +30,7 @@ inline std::string toHex(const std::string& bytes) {
   return out;
 }
 
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack
 
 #endif  // SCRPACK_TESTS_HEX_H_

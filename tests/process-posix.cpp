@@ -11,7 +11,7 @@
 #include "tests/temp_dir.h"
 
 namespace scrpack {
-namespace testing {
+namespace test {
 
 namespace fs = std::filesystem;
 
@@ -34,15 +34,28 @@ void makeWorldWritable(const fs::path& path) {
 ToolRun runTool(const fs::path& workDir, const ToolOptions& options) {
   TempDir outputDir;
   const fs::path outputPath = outputDir.path() / "stdout";
+  const fs::path errorsPath = outputDir.path() / "stderr";
+  const std::string binary =
+      (options.program.empty() ? toolPath() : options.program).string();
+  std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+  for (const std::string& argument : options.arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int out =
         ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err =
+        ::open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int in = ::open("/dev/null", O_RDONLY);
-    if (out < 0 || in < 0 || ::chdir(workDir.c_str()) != 0) ::_exit(101);
+    if (out < 0 || err < 0 || in < 0 || ::chdir(workDir.c_str()) != 0) {
+      ::_exit(101);
+    }
     ::dup2(in, 0);
     ::dup2(out, 1);
+    ::dup2(err, 2);
     ::unsetenv("DISPLAY");
     for (const std::string& entry : options.environment) {
       ::putenv(const_cast<char*>(entry.c_str()));
@@ -53,8 +66,7 @@ ToolRun runTool(const fs::path& workDir, const ToolOptions& options) {
         ::_exit(102);
       }
     }
-    const std::string binary = toolPath().string();
-    ::execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+    ::execv(binary.c_str(), argv.data());
     ::_exit(103);
   }
   ToolRun run;
@@ -66,8 +78,9 @@ ToolRun runTool(const fs::path& workDir, const ToolOptions& options) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
           .count();
   run.output = readFile(outputPath);
+  run.errors = readFile(errorsPath);
   return run;
 }
 
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack

@@ -8,7 +8,7 @@
 #include "tests/temp_dir.h"
 
 namespace scrpack {
-namespace testing {
+namespace test {
 
 namespace fs = std::filesystem;
 
@@ -87,16 +87,46 @@ void setReadOnly(const fs::path& path, bool readOnly) {
                                 : attributes & ~FILE_ATTRIBUTE_READONLY);
 }
 
-}  // namespace
-
-// Under wine the binary's path as CMake knows it is a Unix path; wine shows
+// Under wine a binary's path as CMake knows it is a Unix path; wine shows
 // the Unix root as drive Z:.
-fs::path toolPath() {
-  std::string path = SCRPACK_BINARY;
+fs::path windowsPath(std::string path) {
   if (!path.empty() && path[0] == '/') path = "Z:" + path;
   std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
+
+std::wstring widen(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(),
+                                         static_cast<int>(text.size()),
+                                         nullptr, 0);
+  std::wstring wide(static_cast<size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                        &wide[0], size);
+  return wide;
+}
+
+// One argument quoted so that the C runtime's parser gives it back whole:
+// backslashes are doubled only where a quote follows them.
+std::wstring quoted(const std::wstring& argument) {
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(2 * backslashes, L'\\');
+  return out + L"\"";
+}
+
+}  // namespace
+
+fs::path toolPath() { return windowsPath(SCRPACK_BINARY); }
 
 // Windows has no unprivileged user to switch to here.
 bool permissionsApply() { return false; }
@@ -110,20 +140,28 @@ ToolRun runTool(const fs::path& workDir, const ToolOptions& options) {
   ToolRun run;
   TempDir outputDir;
   const fs::path outputPath = outputDir.path() / "stdout";
+  const fs::path errorsPath = outputDir.path() / "stderr";
   const auto start = std::chrono::steady_clock::now();
   {
     Handle out(openInheritable(outputPath, GENERIC_WRITE, CREATE_ALWAYS));
+    Handle err(openInheritable(errorsPath, GENERIC_WRITE, CREATE_ALWAYS));
     Handle nul(
         openInheritable("NUL", GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING));
-    if (!out.valid() || !nul.valid()) return run;
+    if (!out.valid() || !err.valid() || !nul.valid()) return run;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nul.get();
     startup.hStdOutput = out.get();
-    startup.hStdError = nul.get();
-    const std::wstring binary = toolPath().wstring();
+    startup.hStdError = err.get();
+    const std::wstring binary =
+        (options.program.empty() ? toolPath()
+                                 : windowsPath(options.program.string()))
+            .wstring();
     std::wstring commandLine = L"\"" + binary + L"\"";
+    for (const std::string& argument : options.arguments) {
+      commandLine += L" " + quoted(widen(argument));
+    }
     std::string environment = environmentBlock(options.environment);
     const std::wstring directory = workDir.wstring();
     PROCESS_INFORMATION process = {};
@@ -144,8 +182,9 @@ ToolRun runTool(const fs::path& workDir, const ToolOptions& options) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
           .count();
   run.output = readFile(outputPath);
+  run.errors = readFile(errorsPath);
   return run;
 }
 
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack

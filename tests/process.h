@@ -1,5 +1,6 @@
-// Runs the scrpack binary as a process, the way a user starts it: in a
-// working directory, without arguments.
+// Runs a tool of the project as a process, the way a user starts it: in a
+// working directory, with standard input empty and standard output and
+// standard error each captured in a file.
 #ifndef SCRPACK_TESTS_PROCESS_H_
 #define SCRPACK_TESTS_PROCESS_H_
 
@@ -8,9 +9,13 @@
 #include <vector>
 
 namespace scrpack {
-namespace testing {
+namespace test {
 
 struct ToolOptions {
+  // The program to run; empty means scrpack itself (toolPath()).
+  std::filesystem::path program;
+  // Its command-line arguments, after the program's name.
+  std::vector<std::string> arguments;
   // Run as an unprivileged user (nobody) when the tests run as root, so
   // that file permissions hold for the tool.
   bool unprivileged = false;
@@ -22,13 +27,14 @@ struct ToolOptions {
 struct ToolRun {
   int exitCode = -1;
   std::string output;  // standard output, redirected to a file
+  std::string errors;  // standard error, redirected to a file
   double seconds = 0;
 };
 
 ToolRun runTool(const std::filesystem::path& workDir,
                 const ToolOptions& options = ToolOptions());
 
-// The path of the binary under test.
+// The path of the scrpack binary under test.
 std::filesystem::path toolPath();
 
 // Whether permission checks apply to processes that runTool() starts with
@@ -40,7 +46,7 @@ void makeReadOnly(const std::filesystem::path& path);
 // Makes |path| writable by everyone, for a tool running unprivileged.
 void makeWorldWritable(const std::filesystem::path& path);
 
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack
 
 #endif  // SCRPACK_TESTS_PROCESS_H_

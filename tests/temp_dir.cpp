@@ -8,7 +8,7 @@
 #include <system_error>
 
 namespace scrpack {
-namespace testing {
+namespace test {
 
 namespace fs = std::filesystem;
 
@@ -66,5 +66,5 @@ void writeFile(const fs::path& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack

@@ -6,7 +6,7 @@
 #include <string>
 
 namespace scrpack {
-namespace testing {
+namespace test {
 
 class TempDir {
  public:
@@ -29,7 +29,7 @@ class TempDir {
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack
 
 #endif  // SCRPACK_TESTS_TEMP_DIR_H_

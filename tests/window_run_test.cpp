@@ -21,7 +21,7 @@
 #include "tests/xvfb.h"
 
 namespace scrpack {
-namespace testing {
+namespace test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -238,5 +238,5 @@ TEST_F(WindowedRun, NoDisplayKeepsTheConsoleOutput) {
 }
 
 }  // namespace
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack

@@ -18,7 +18,7 @@
 #include <X11/Xlib.h>
 
 namespace scrpack {
-namespace testing {
+namespace test {
 namespace {
 
 const char kProgramPath[] = "/opt/tools/scr.pack.bin";
@@ -286,5 +286,5 @@ TEST(X11NoDisplay, OpenGivesOneWithoutADisplayOrWithADeadOne) {
 }
 
 }  // namespace
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack

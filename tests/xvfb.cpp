@@ -14,7 +14,7 @@
 #include <thread>
 
 namespace scrpack {
-namespace testing {
+namespace test {
 
 const char kNoServerDisplay[] = ":50000";
 
@@ -256,5 +256,5 @@ bool eventually(const std::function<bool()>& condition, double seconds) {
   return condition();
 }
 
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack

@@ -16,7 +16,7 @@ typedef struct _XDisplay Display;
 typedef unsigned long XID;
 
 namespace scrpack {
-namespace testing {
+namespace test {
 
 class Xvfb {
  public:
@@ -87,7 +87,7 @@ bool xdotool(const std::string& displayName, const std::string& arguments);
 // Polls |condition| every millisecond for up to |seconds|.
 bool eventually(const std::function<bool()>& condition, double seconds = 5);
 
-}  // namespace testing
+}  // namespace test
 }  // namespace scrpack
 
 #endif  // SCRPACK_TESTS_XVFB_H_
