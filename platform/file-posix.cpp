@@ -18,7 +18,7 @@ std::string nativePath(const std::string& path) {
   return native;
 }
 
-class PosixFile : public FileHandle {
+class PosixFile final : public FileHandle {
  public:
   // |openLength| is the length that the open found; it answers length()
   // until this handle writes, which saves every input file a second fstat
@@ -120,7 +120,7 @@ std::unique_ptr<FileHandle> openFile(const std::string& path, OpenMode mode) {
   }
   if (fd < 0) fd = openPlain(native, O_RDONLY, &length);
   if (fd < 0) return nullptr;
-  return std::unique_ptr<FileHandle>(new PosixFile(fd, length));
+  return std::make_unique<PosixFile>(fd, length);
 }
 
 void removeFile(const std::string& path) { ::unlink(nativePath(path).c_str()); }

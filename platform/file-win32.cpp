@@ -22,7 +22,7 @@ OVERLAPPED at(int64_t position) {
   return where;
 }
 
-class Win32File : public FileHandle {
+class Win32File final : public FileHandle {
  public:
   explicit Win32File(HANDLE handle) : handle_(handle) {}
   ~Win32File() override { ::CloseHandle(handle_); }
@@ -108,7 +108,7 @@ std::unique_ptr<FileHandle> openFile(const std::string& path, OpenMode mode) {
     handle = openDiskFile(path, GENERIC_READ, OPEN_EXISTING);
   }
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  return std::unique_ptr<FileHandle>(new Win32File(handle));
+  return std::make_unique<Win32File>(handle);
 }
 
 void removeFile(const std::string& path) {

@@ -96,7 +96,7 @@ void appendCursorMove(int column, int row, std::string* out) {
   *out += 'H';
 }
 
-class TerminalSurface : public TextSurface {
+class TerminalSurface final : public TextSurface {
  public:
   TerminalSurface(bool utf8, bool canQuery, std::string* input)
       : utf8_(utf8), canQuery_(canQuery), input_(input) {}
@@ -233,7 +233,7 @@ void parseKeys(const std::string& in, bool utf8, std::vector<uint32_t>* codes) {
   }
 }
 
-class PosixConsole : public Console {
+class PosixConsole final : public Console {
  public:
   PosixConsole() {
     const bool keyboard = ::isatty(kIn) && ::tcgetattr(kIn, &g_savedMode) == 0;
@@ -250,7 +250,7 @@ class PosixConsole : public Console {
     utf8_ = codeset && ::strcmp(codeset, "UTF-8") == 0;
     keyboard_ = g_rawMode;
     if (::isatty(kOut)) {
-      surface_.reset(new TerminalSurface(utf8_, keyboard_, &input_));
+      surface_ = std::make_unique<TerminalSurface>(utf8_, keyboard_, &input_);
     }
   }
 
@@ -287,7 +287,7 @@ class PosixConsole : public Console {
 }  // namespace
 
 std::unique_ptr<Console> Console::Create() {
-  return std::unique_ptr<Console>(new PosixConsole());
+  return std::make_unique<PosixConsole>();
 }
 
 }  // namespace scrpack

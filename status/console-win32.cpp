@@ -47,7 +47,7 @@ BOOL WINAPI onConsoleControl(DWORD event) {
   }
 }
 
-class Win32Surface : public TextSurface {
+class Win32Surface final : public TextSurface {
  public:
   Win32Surface(HANDLE out, const CONSOLE_SCREEN_BUFFER_INFO& info)
       : out_(out), info_(info) {}
@@ -186,14 +186,14 @@ void addKeyCodes(const KEY_EVENT_RECORD& key, std::vector<uint32_t>* codes) {
   for (int i = 0; i < repeat; ++i) codes->push_back(code);
 }
 
-class Win32Console : public Console {
+class Win32Console final : public Console {
  public:
   Win32Console()
       : out_(::GetStdHandle(STD_OUTPUT_HANDLE)),
         in_(::GetStdHandle(STD_INPUT_HANDLE)) {
     ::SetConsoleCtrlHandler(onConsoleControl, TRUE);
     CONSOLE_SCREEN_BUFFER_INFO info = {};
-    surface_.reset(new Win32Surface(out_, info));
+    surface_ = std::make_unique<Win32Surface>(out_, info);
     // Standard output stays what it is for the whole run.
     isConsole_ = surface_->refresh();
   }
@@ -249,7 +249,7 @@ class Win32Console : public Console {
 }  // namespace
 
 std::unique_ptr<Console> Console::Create() {
-  return std::unique_ptr<Console>(new Win32Console());
+  return std::make_unique<Win32Console>();
 }
 
 }  // namespace scrpack

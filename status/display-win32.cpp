@@ -30,7 +30,7 @@ const Mode kFullScreenModes[] = {
     {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
 const int kFullScreenDepths[] = {32, 24};
 
-class Win32Display : public DisplayMethod {
+class Win32Display final : public DisplayMethod {
  public:
   ~Win32Display() override {
     close();
@@ -358,7 +358,7 @@ void Win32Display::disconnect() {
 
 std::vector<std::unique_ptr<DisplayMethod>> DisplayMethod::CreateAll() {
   std::vector<std::unique_ptr<DisplayMethod>> methods;
-  methods.emplace_back(new Win32Display);
+  methods.push_back(std::make_unique<Win32Display>());
   return methods;
 }
 

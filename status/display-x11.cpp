@@ -39,7 +39,7 @@ struct MotifHints {
   unsigned long status = 0;
 };
 
-class X11Display : public DisplayMethod {
+class X11Display final : public DisplayMethod {
  public:
   ~X11Display() override {
     close();
@@ -385,7 +385,7 @@ void X11Display::disconnect() {
 
 std::vector<std::unique_ptr<DisplayMethod>> DisplayMethod::CreateAll() {
   std::vector<std::unique_ptr<DisplayMethod>> methods;
-  methods.emplace_back(new X11Display);
+  methods.push_back(std::make_unique<X11Display>());
   return methods;
 }
 

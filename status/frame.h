@@ -65,27 +65,26 @@ class FrameLock {
   int count_ = 0;          // guarded by mutex_
 };
 
-class FrameLockGuard {
- public:
-  explicit FrameLockGuard(FrameLock& lock) : lock_(lock) { lock_.lock(); }
-  ~FrameLockGuard() { lock_.unlock(); }
-  FrameLockGuard(const FrameLockGuard&) = delete;
-  FrameLockGuard& operator=(const FrameLockGuard&) = delete;
-
- private:
-  FrameLock& lock_;
-};
-
 // Rows are kept in a ring: scrolling moves the ring's origin instead of
 // the pixels, so a scroll costs the rows it blanks, not the whole picture.
 // Reach pixels through row(); row 0 is always the top of the picture.
+//
+// Every member but the size is guarded by lock(); take it with
+// std::lock_guard or std::unique_lock.
 class Frame {
  public:
-  Frame(int frameWidth, int frameHeight)
-      : width(frameWidth),
-        height(frameHeight),
-        changedRows(static_cast<size_t>(frameHeight), 0),
-        pixels_(static_cast<size_t>(frameWidth) * frameHeight, kOpaqueBlack) {}
+  Frame(int width, int height)
+      : width_(width),
+        height_(height),
+        changedRows_(static_cast<size_t>(height), 0),
+        pixels_(static_cast<size_t>(width) * static_cast<size_t>(height),
+                kOpaqueBlack) {}
+  Frame(const Frame&) = delete;
+  Frame& operator=(const Frame&) = delete;
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  FrameLock& lock() const { return lock_; }
 
   uint32_t* row(int y) { return pixels_.data() + offset(y); }
   const uint32_t* row(int y) const { return pixels_.data() + offset(y); }
@@ -93,13 +92,13 @@ class Frame {
   // Moves every row up by |rows| and fills the freed rows at the bottom.
   void scrollUp(int rows, uint32_t fill) {
     if (rows <= 0) return;
-    if (rows >= height) {
+    if (rows >= height_) {
       fillAll(fill);
       return;
     }
-    origin_ = (origin_ + rows) % height;
-    for (int y = height - rows; y < height; ++y) {
-      std::fill(row(y), row(y) + width, fill);
+    origin_ = (origin_ + rows) % height_;
+    for (int y = height_ - rows; y < height_; ++y) {
+      std::fill(row(y), row(y) + width_, fill);
     }
   }
   void fillAll(uint32_t fill) {
@@ -110,44 +109,48 @@ class Frame {
   std::vector<uint32_t> picture() const {
     std::vector<uint32_t> out;
     out.reserve(pixels_.size());
-    for (int y = 0; y < height; ++y)
-      out.insert(out.end(), row(y), row(y) + width);
+    for (int y = 0; y < height_; ++y) {
+      out.insert(out.end(), row(y), row(y) + width_);
+    }
     return out;
   }
 
+  // Changed marks: set by whoever draws, for the rows |first| to |last|;
+  // cleared by the window thread once it has put them on the screen.
   void markRows(int first, int last) {
-    for (int y = first; y <= last; ++y) changedRows[static_cast<size_t>(y)] = 1;
+    for (int y = first; y <= last; ++y) changedRows_[index(y)] = 1;
   }
-  void markAll() { markRows(0, height - 1); }
+  void markAll() { markRows(0, height_ - 1); }
+  void clearMarks() { std::fill(changedRows_.begin(), changedRows_.end(), 0); }
   // Calls |put|(first, count) for every band of consecutive changed rows,
   // top to bottom, so that a display can put each band in one request.
   template <typename Put>
   void forEachChangedBand(Put put) const {
     int y = 0;
-    while (y < height) {
-      if (!changedRows[static_cast<size_t>(y)]) {
+    while (y < height_) {
+      if (!changedRows_[index(y)]) {
         ++y;
         continue;
       }
       const int first = y;
-      while (y < height && changedRows[static_cast<size_t>(y)]) ++y;
+      while (y < height_ && changedRows_[index(y)]) ++y;
       put(first, y - first);
     }
   }
 
-  FrameLock lock;
-  const int width;
-  const int height;
-  std::vector<uint8_t> changedRows;  // guarded by lock
-
  private:
+  static size_t index(int y) { return static_cast<size_t>(y); }
   size_t offset(int y) const {
-    return static_cast<size_t>((origin_ + y) % height) *
-           static_cast<size_t>(width);
+    return static_cast<size_t>((origin_ + y) % height_) *
+           static_cast<size_t>(width_);
   }
 
-  std::vector<uint32_t> pixels_;  // guarded by lock
-  int origin_ = 0;                // guarded by lock: the ring row shown on top
+  const int width_;
+  const int height_;
+  mutable FrameLock lock_;
+  std::vector<uint8_t> changedRows_;
+  std::vector<uint32_t> pixels_;
+  int origin_ = 0;  // the ring row shown on top
 };
 
 }  // namespace scrpack

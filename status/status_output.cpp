@@ -15,57 +15,10 @@ void systemBell() { platform::beep(kBellHz, kBellMs); }
 
 }  // namespace
 
-ConsoleBackEnd::ConsoleBackEnd(BellFunction bell) : bell_(std::move(bell)) {}
-
-ConsoleBackEnd::ConsoleBackEnd(std::unique_ptr<Console> console,
-                               BellFunction bell)
-    : console_(std::move(console)), bell_(std::move(bell)) {}
-
-void ConsoleBackEnd::start() {
-  if (!console_) console_ = Console::Create();
-}
-
-void ConsoleBackEnd::print(const unsigned char* bytes, size_t size) {
-  if (size == 0) return;
-  start();
-  if (TextSurface* surface = console_->surface()) {
-    printText(*surface, bytes, size, bell_);
-    return;
-  }
-  // Redirected output gets the bytes as they are; no text rule applies.
-  // They go out a line at a time: a status line and its CR LF are two
-  // prints, and one write for both halves what a reader is woken for.
-  redirected_.append(reinterpret_cast<const char*>(bytes), size);
-  if (redirected_.back() == '\n' || redirected_.size() >= kRedirectedChunk) {
-    flush();
-  }
-}
-
-void ConsoleBackEnd::flush() {
-  if (redirected_.empty()) return;
-  console_->writeRaw(reinterpret_cast<const unsigned char*>(redirected_.data()),
-                     redirected_.size());
-  redirected_.clear();
-}
-
-ConsoleBackEnd::~ConsoleBackEnd() {
-  if (console_) flush();
-}
-
-bool ConsoleBackEnd::keyTest() {
-  start();
-  flush();
-  incoming_.clear();
-  console_->takeKeys(&incoming_);
-  for (uint32_t code : incoming_) keys_.enter(code);
-  return keys_.testAndClear();
-}
-
 StatusOutput::StatusOutput(std::unique_ptr<WindowBackEnd> window)
-    : StatusOutput(
-          std::move(window),
-          std::unique_ptr<ConsoleBackEnd>(new ConsoleBackEnd(systemBell)),
-          platform::sleepMilliseconds) {}
+    : StatusOutput(std::move(window),
+                   std::make_unique<ConsoleBackEnd>(systemBell),
+                   platform::sleepMilliseconds) {}
 
 StatusOutput::StatusOutput(std::unique_ptr<WindowBackEnd> window,
                            std::unique_ptr<ConsoleBackEnd> console,
@@ -82,8 +35,7 @@ int StatusOutput::open(int32_t width, int32_t height, int32_t bitsPerPixel,
   if (window_ && window_->open(width, height, bitsPerPixel, pages, flags,
                                refreshRate) == 0) {
     windowOpen_ = true;
-    window_->text().cursor() = TextCursor();
-    window_->text().pendingWrap() = false;
+    window_->text().resetCursor();
     return 0;
   }
   // The console is ours from here on: keys typed during the run count.

@@ -7,10 +7,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "status/console.h"
-#include "status/key_ring.h"
+#include "status/console_back_end.h"
 #include "status/pause.h"
 #include "status/text_rules.h"
 
@@ -30,36 +28,6 @@ class WindowBackEnd {
   virtual void close() = 0;
 };
 
-// The console back end: prints by the text rules on a terminal, writes them
-// unchanged when standard output is redirected, and collects console keys
-// for the pause.
-class ConsoleBackEnd {
- public:
-  explicit ConsoleBackEnd(BellFunction bell);
-  // For tests: a console of one's own.
-  ConsoleBackEnd(std::unique_ptr<Console> console, BellFunction bell);
-
-  ~ConsoleBackEnd();
-  ConsoleBackEnd(const ConsoleBackEnd&) = delete;
-  ConsoleBackEnd& operator=(const ConsoleBackEnd&) = delete;
-
-  // Takes over the console (keys without echo); later calls do nothing.
-  void start();
-  void print(const unsigned char* bytes, size_t size);
-  // Writes out redirected text still held for the end of its line.
-  void flush();
-  bool keyTest();
-  const KeyRing<512>& keys() const { return keys_; }
-
- private:
-  std::unique_ptr<Console> console_;
-  BellFunction bell_;
-  KeyRing<512> keys_;
-  std::vector<uint32_t> incoming_;
-  static constexpr size_t kRedirectedChunk = 64 * 1024;
-  std::string redirected_;  // redirected bytes not yet written
-};
-
 class StatusOutput {
  public:
   // |window| may be null: then no window can ever be opened.
@@ -77,8 +45,6 @@ class StatusOutput {
   void print(const unsigned char* bytes, size_t size);
   void pause(int32_t milliseconds);
   void close();
-
-  bool windowOpen() const { return windowOpen_; }
 
  private:
   std::unique_ptr<WindowBackEnd> window_;

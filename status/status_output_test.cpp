@@ -5,46 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/fake_console.h"
+
 namespace scrpack {
 namespace {
 
-// Records what reaches the surface as "(column,row)text" pieces.
-class RecordingSurface : public TextSurface {
- public:
-  int columns() const override { return 80; }
-  int rows() const override { return 60; }
-  void beginPrint() override { ++prints; }
-  void writePiece(const unsigned char* bytes, int count) override {
-    pieces.push_back("(" + std::to_string(cursor_.column) + "," +
-                     std::to_string(cursor_.row) + ")" +
-                     std::string(reinterpret_cast<const char*>(bytes), count));
-  }
-  void scrollUp(int) override {}
-  void endPrint() override {}
-
-  int prints = 0;
-  std::vector<std::string> pieces;
-};
-
-class FakeConsole : public Console {
- public:
-  explicit FakeConsole(bool terminal) : terminal_(terminal) {}
-  TextSurface* surface() override { return terminal_ ? &surface_ : nullptr; }
-  void writeRaw(const unsigned char* bytes, size_t size) override {
-    raw.append(reinterpret_cast<const char*>(bytes), size);
-    ++rawWrites;
-  }
-  void takeKeys(std::vector<uint32_t>* codes) override {
-    codes->insert(codes->end(), waiting.begin(), waiting.end());
-    waiting.clear();
-  }
-
-  bool terminal_;
-  RecordingSurface surface_;
-  std::string raw;
-  int rawWrites = 0;
-  std::vector<uint32_t> waiting;
-};
+using test::FakeConsole;
+using test::RecordingSurface;
 
 class FakeWindow : public WindowBackEnd {
  public:
@@ -114,8 +81,8 @@ TEST(StatusOutput, TerminalConsoleFollowsTheTextRules) {
 
 TEST(StatusOutput, OpenWindowTakesThePrintsAndTheKeyTestsUntilClose) {
   Rig rig(/*terminal=*/false, /*windowResult=*/0);
-  rig.window->surface.cursor().row = 7;  // left over from an earlier use
-  rig.window->surface.pendingWrap() = true;
+  // Left over from an earlier use.
+  rig.window->surface.place(TextCursor{0, 7, /*pendingWrap=*/true});
   EXPECT_EQ(rig.output->open(640, 480, 32, 1, 0, 0), 0);
   rig.output->printLine("name");
   EXPECT_EQ(rig.window->surface.pieces, std::vector<std::string>{"(0,0)name"});
@@ -145,33 +112,6 @@ TEST(StatusOutput, ConsoleKeysEndThePauseAtItsFirstTest) {
   int32_t total = 0;
   for (int32_t ms : rig.sleeps) total += ms;
   EXPECT_EQ(total, 1500);
-}
-
-TEST(KeyRing, HoldsFifteenOfSixteenAndDropsTheOldest) {
-  KeyRing<16> ring;
-  EXPECT_FALSE(ring.testAndClear());
-  for (uint32_t code = 1; code <= 20; ++code) ring.enter(code);
-  ASSERT_EQ(ring.size(), 15u);
-  EXPECT_EQ(ring.at(0), 6u);
-  EXPECT_EQ(ring.at(14), 20u);
-  EXPECT_TRUE(ring.testAndClear());
-  EXPECT_FALSE(ring.testAndClear()) << "the test clears the mark";
-  EXPECT_EQ(ring.size(), 15u) << "codes stay after a test";
-}
-
-TEST(ConsoleBackEnd, CloseNoticesAndKeysGoIntoTheRing) {
-  auto console = std::make_unique<FakeConsole>(false);
-  FakeConsole* raw = console.get();
-  ConsoleBackEnd backEnd(std::move(console), nullptr);
-  EXPECT_FALSE(backEnd.keyTest());
-  raw->waiting = {'a', kCloseRequest};
-  EXPECT_TRUE(backEnd.keyTest());
-  ASSERT_EQ(backEnd.keys().size(), 2u);
-  EXPECT_EQ(backEnd.keys().at(1), kCloseRequest);
-  for (int i = 0; i < 600; ++i) raw->waiting.push_back(i);
-  EXPECT_TRUE(backEnd.keyTest());
-  EXPECT_EQ(backEnd.keys().size(), 511u);
-  EXPECT_EQ(backEnd.keys().at(510), 599u);
 }
 
 }  // namespace

@@ -6,24 +6,19 @@
 
 namespace scrpack {
 
-int StatusText::columns() const { return frame_.width / kGlyphWidth; }
-int StatusText::rows() const { return frame_.height / kGlyphHeight; }
+int StatusText::columns() const { return frame_.width() / kGlyphWidth; }
+int StatusText::rows() const { return frame_.height() / kGlyphHeight; }
 
 void StatusText::beginPrint() {
-  frame_.lock.lock();
-  touchedFirst_ = frame_.height;
+  frame_.lock().lock();
+  touchedFirst_ = frame_.height();
   touchedLast_ = -1;
 }
 
 void StatusText::endPrint() {
   if (touchedLast_ >= touchedFirst_)
     frame_.markRows(touchedFirst_, touchedLast_);
-  frame_.lock.unlock();
-}
-
-void StatusText::reset() {
-  cursor_ = TextCursor();
-  pendingWrap_ = false;
+  frame_.lock().unlock();
 }
 
 void StatusText::touch(int firstPixelRow, int lastPixelRow) {
@@ -59,7 +54,7 @@ void StatusText::writePiece(const unsigned char* bytes, int count) {
 void StatusText::scrollUp(int count) {
   if (count <= 0) return;
   frame_.scrollUp(count * kGlyphHeight, kTextBackground);
-  touch(0, frame_.height - 1);
+  touch(0, frame_.height() - 1);
 }
 
 }  // namespace scrpack

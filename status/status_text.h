@@ -27,9 +27,6 @@ class StatusText : public TextSurface {
   void scrollUp(int count) override;
   void endPrint() override;
 
-  // Back to the top-left cell with no pending wrap, as on a fresh window.
-  void reset();
-
  private:
   void drawGlyph(int column, int row, unsigned char byte);
   void touch(int firstPixelRow, int lastPixelRow);

@@ -12,6 +12,13 @@ namespace {
 
 constexpr uint32_t kRed = 0xFFFF0000u;
 
+// The grid with its cursor put where earlier prints would have left it.
+class PlacedText : public StatusText {
+ public:
+  using StatusText::StatusText;
+  void place(int column, int row) { cursor_ = TextCursor{column, row, false}; }
+};
+
 class StatusTextTest : public ::testing::Test {
  protected:
   StatusTextTest() : frame_(640, 480), text_(frame_) {}
@@ -19,7 +26,7 @@ class StatusTextTest : public ::testing::Test {
   void print(const std::string& bytes) {
     printText(text_, reinterpret_cast<const unsigned char*>(bytes.data()),
               bytes.size(),
-              [this] { lockHeldAtBell_ = frame_.lock.nesting(); });
+              [this] { lockHeldAtBell_ = frame_.lock().nesting(); });
   }
   void printLine(const std::string& line) {
     if (!line.empty()) print(line);
@@ -58,18 +65,16 @@ class StatusTextTest : public ::testing::Test {
 
   std::vector<int> markedRows() {
     std::vector<int> rows;
-    for (int y = 0; y < frame_.height; ++y) {
-      if (frame_.changedRows[y]) rows.push_back(y);
-    }
+    frame_.forEachChangedBand([&rows](int first, int count) {
+      for (int y = first; y < first + count; ++y) rows.push_back(y);
+    });
     return rows;
   }
 
-  void clearMarks() {
-    std::fill(frame_.changedRows.begin(), frame_.changedRows.end(), 0);
-  }
+  void clearMarks() { frame_.clearMarks(); }
 
   Frame frame_;
-  StatusText text_;
+  PlacedText text_;
   int lockHeldAtBell_ = -1;
 };
 
@@ -80,7 +85,7 @@ TEST_F(StatusTextTest, GridCoversTheFrame) {
 
 TEST_F(StatusTextTest, GlyphReplacesTheWholeCell) {
   frame_.fillAll(kRed);
-  text_.cursor() = {3, 2};
+  text_.place(3, 2);
   print("A\xDB");
   EXPECT_TRUE(cellShows(3, 2, 'A'));
   EXPECT_TRUE(cellShows(4, 2, 0xDB));
@@ -91,7 +96,7 @@ TEST_F(StatusTextTest, GlyphReplacesTheWholeCell) {
 }
 
 TEST_F(StatusTextTest, PrintMarksExactlyTheRowsItTouched) {
-  text_.cursor() = {0, 5};
+  text_.place(0, 5);
   print("abc");
   std::vector<int> expected;
   for (int y = 40; y < 48; ++y) expected.push_back(y);
@@ -101,7 +106,7 @@ TEST_F(StatusTextTest, PrintMarksExactlyTheRowsItTouched) {
   print("\r\n");  // moves the cursor, draws nothing
   EXPECT_TRUE(markedRows().empty());
 
-  text_.cursor() = {0, 59};
+  text_.place(0, 59);
   print("x\r\n");  // draws in row 59, then scrolls the whole grid
   EXPECT_EQ(markedRows().size(), 480u);
 }
@@ -149,7 +154,7 @@ TEST_F(StatusTextTest, LongNamesWrapOntoFollowingRows) {
   const Case cases[] = {{80, 2}, {81, 2}, {159, 2}, {160, 3}};
   for (const Case& c : cases) {
     frame_.fillAll(kOpaqueBlack);
-    text_.reset();
+    text_.resetCursor();
     const std::string name(static_cast<size_t>(c.length), 'n');
     printLine(name);
     printLine("next");
@@ -159,7 +164,7 @@ TEST_F(StatusTextTest, LongNamesWrapOntoFollowingRows) {
 }
 
 TEST_F(StatusTextTest, FullRowInRowFiftyNineEndsTwoRowsUp) {
-  text_.cursor() = {0, 59};
+  text_.place(0, 59);
   const std::string name(80, 'w');
   print(name);
   EXPECT_TRUE(rowShows(59, name)) << "no scroll right after the name";
@@ -191,7 +196,7 @@ TEST_F(StatusTextTest, BellSoundsWithTheFrameLockHeld) {
       "ab\x07"
       "c");
   EXPECT_EQ(lockHeldAtBell_, 1) << "a refresh must wait for the whole print";
-  EXPECT_EQ(frame_.lock.nesting(), 0) << "released at the end of the print";
+  EXPECT_EQ(frame_.lock().nesting(), 0) << "released at the end of the print";
   EXPECT_TRUE(rowShows(0, "abc"));
 }
 

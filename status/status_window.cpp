@@ -11,8 +11,8 @@
 namespace scrpack {
 
 std::unique_ptr<StatusWindow> StatusWindow::Create() {
-  return std::unique_ptr<StatusWindow>(new StatusWindow(
-      DisplayMethod::CreateAll(), platform::programPath(kTitlePathChars)));
+  return std::make_unique<StatusWindow>(DisplayMethod::CreateAll(),
+                                        platform::programPath(kTitlePathChars));
 }
 
 StatusWindow::StatusWindow(std::vector<std::unique_ptr<DisplayMethod>> methods,
@@ -34,7 +34,6 @@ int StatusWindow::open(int32_t width, int32_t height, int32_t bitsPerPixel,
     for (const std::unique_ptr<DisplayMethod>& method : methods_) {
       if (tryOpen(*method, form)) {
         open_ = true;
-        text_->reset();
         return 0;
       }
     }
@@ -78,10 +77,10 @@ void StatusWindow::windowThread(DisplayMethod* method, DisplayForm form) {
   bool made = method->connect();
   if (made) {
     // The picture is made only once a window system answers: without one
-    // the run never touches its 1.2 MB. open() waits meanwhile.
+    // the run never touches its memory. open() waits meanwhile.
     if (!frame_) {
-      frame_.reset(new Frame(width_, height_));
-      text_.reset(new StatusText(*frame_));
+      frame_ = std::make_unique<Frame>(width_, height_);
+      text_ = std::make_unique<StatusText>(*frame_);
     }
     method->suspendScreenSaver();
     made = method->open(form, title_, width_, height_);
@@ -97,7 +96,7 @@ void StatusWindow::windowThread(DisplayMethod* method, DisplayForm form) {
   }
   {
     // Active from the start, so open() returns with the flags settled.
-    FrameLockGuard guard(frame_->lock);
+    std::lock_guard<FrameLock> guard(frame_->lock());
     fullScreen_ = form == DisplayForm::kFullScreen;
     active_ = true;
   }
@@ -113,10 +112,10 @@ void StatusWindow::windowThread(DisplayMethod* method, DisplayForm form) {
 void StatusWindow::refreshUntilStopped(DisplayMethod& method) {
   while (running_) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kRefreshIntervalMs));
-    FrameLockGuard guard(frame_->lock);
+    std::lock_guard<FrameLock> guard(frame_->lock());
     if (active_ || !fullScreen_) {
       method.present(*frame_);
-      std::fill(frame_->changedRows.begin(), frame_->changedRows.end(), 0);
+      frame_->clearMarks();
     }
     if (!method.pumpMessages(*this)) return;
     if (switchRequested_) {
@@ -135,10 +134,11 @@ DisplayForm StatusWindow::currentForm() const {
 bool StatusWindow::switchFullScreen(DisplayMethod& method) {
   method.close();
   fullScreen_ = !fullScreen_;
-  if (!method.open(currentForm(), title_, frame_->width, frame_->height)) {
+  if (!method.open(currentForm(), title_, frame_->width(), frame_->height())) {
     method.close();
     fullScreen_ = !fullScreen_;
-    if (!method.open(currentForm(), title_, frame_->width, frame_->height)) {
+    if (!method.open(currentForm(), title_, frame_->width(),
+                     frame_->height())) {
       return false;
     }
   }
@@ -149,7 +149,7 @@ bool StatusWindow::switchFullScreen(DisplayMethod& method) {
 
 bool StatusWindow::keyTest() {
   if (!frame_) return keys_.testAndClear();
-  FrameLockGuard guard(frame_->lock);
+  std::lock_guard<FrameLock> guard(frame_->lock());
   return keys_.testAndClear();
 }
 
@@ -157,7 +157,7 @@ void StatusWindow::close() {
   if (!open_) return;
   running_ = false;
   // The window thread needs the lock to finish its cycle.
-  frame_->lock.releaseIfHeld();
+  frame_->lock().releaseIfHeld();
   thread_.join();
   text_.reset();
   frame_.reset();
@@ -166,21 +166,21 @@ void StatusWindow::close() {
 
 std::vector<uint32_t> StatusWindow::keyCodes() {
   std::vector<uint32_t> codes;
-  std::unique_ptr<FrameLockGuard> guard;
-  if (frame_) guard.reset(new FrameLockGuard(frame_->lock));
+  std::unique_lock<FrameLock> guard;
+  if (frame_) guard = std::unique_lock<FrameLock>(frame_->lock());
   for (size_t i = 0; i < keys_.size(); ++i) codes.push_back(keys_.at(i));
   return codes;
 }
 
 bool StatusWindow::fullScreen() {
   if (!frame_) return false;
-  FrameLockGuard guard(frame_->lock);
+  std::lock_guard<FrameLock> guard(frame_->lock());
   return fullScreen_;
 }
 
 bool StatusWindow::active() {
   if (!frame_) return false;
-  FrameLockGuard guard(frame_->lock);
+  std::lock_guard<FrameLock> guard(frame_->lock());
   return active_;
 }
 

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/eventually.h"
 #include "tests/fake_display.h"
 
 namespace scrpack {
@@ -17,15 +18,7 @@ namespace {
 using test::FakeDisplay;
 using test::Script;
 
-// Waits for the window thread to catch up; a test that waits in vain fails.
-bool eventually(const std::function<bool()>& condition) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (std::chrono::steady_clock::now() < end) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return condition();
-}
+using test::eventually;
 
 class StatusWindowTest : public ::testing::Test {
  protected:
@@ -33,11 +26,12 @@ class StatusWindowTest : public ::testing::Test {
   StatusWindow& window() {
     if (!window_) {
       std::vector<std::unique_ptr<DisplayMethod>> methods;
-      a_ = new FakeDisplay("A", script_);
-      methods.emplace_back(a_);
-      methods.emplace_back(new FakeDisplay("B", script_));
-      window_.reset(
-          new StatusWindow(std::move(methods), "/opt/tools/scr.pack.exe"));
+      auto a = std::make_unique<FakeDisplay>("A", script_);
+      a_ = a.get();
+      methods.push_back(std::move(a));
+      methods.push_back(std::make_unique<FakeDisplay>("B", script_));
+      window_ = std::make_unique<StatusWindow>(std::move(methods),
+                                               "/opt/tools/scr.pack.exe");
     }
     return *window_;
   }
@@ -110,8 +104,8 @@ TEST_F(StatusWindowTest, EveryMethodWindowedThenEveryOneFullScreen) {
     Script script;
     script.refused = c.refused;
     std::vector<std::unique_ptr<DisplayMethod>> methods;
-    methods.emplace_back(new FakeDisplay("A", script));
-    methods.emplace_back(new FakeDisplay("B", script));
+    methods.push_back(std::make_unique<FakeDisplay>("A", script));
+    methods.push_back(std::make_unique<FakeDisplay>("B", script));
     StatusWindow window(std::move(methods), "scrpack");
     EXPECT_EQ(window.open(640, 480, 32, 1, 0, 0), c.result);
     EXPECT_EQ(window.isOpen(), c.result == 0);
@@ -200,14 +194,15 @@ TEST_F(StatusWindowTest, CloseButtonEntersTheCloseRequestAndStaysOpen) {
 TEST_F(StatusWindowTest, RefreshPutsMarkedRowsAndClearsTheMarks) {
   ASSERT_EQ(openWindow(), 0);
   {
-    FrameLockGuard guard(window().frame().lock);
+    std::lock_guard<FrameLock> guard(window().frame().lock());
     window().frame().markRows(10, 17);
   }
   EXPECT_TRUE(eventually([this] { return script_.lastMarked() == 8; }));
-  FrameLockGuard guard(window().frame().lock);
-  EXPECT_EQ(std::count(window().frame().changedRows.begin(),
-                       window().frame().changedRows.end(), 1),
-            0);
+  std::lock_guard<FrameLock> guard(window().frame().lock());
+  int marked = 0;
+  window().frame().forEachChangedBand(
+      [&marked](int, int count) { marked += count; });
+  EXPECT_EQ(marked, 0);
 }
 
 TEST_F(StatusWindowTest, FocusChangesMarkEveryRow) {
@@ -268,7 +263,7 @@ TEST_F(StatusWindowTest, FailedSwitchReturnsToTheFormItHad) {
 
 TEST_F(StatusWindowTest, CloseReleasesTheLockTheMainThreadStillHolds) {
   ASSERT_EQ(openWindow(), 0);
-  FrameLock& lock = window().frame().lock;
+  FrameLock& lock = window().frame().lock();
   lock.lock();
   lock.lock();
   EXPECT_EQ(lock.nesting(), 2);
@@ -305,7 +300,7 @@ TEST_F(StatusWindowTest, EachOpenStartsAFreshPictureAndGrid) {
   ASSERT_EQ(openWindow(), 0);
   EXPECT_EQ(window().text().cursor().row, 0);
   EXPECT_EQ(window().text().cursor().column, 0);
-  EXPECT_FALSE(window().text().pendingWrap());
+  EXPECT_FALSE(window().text().cursor().pendingWrap);
   const Frame& frame = window().frame();
   const std::vector<uint32_t> picture = frame.picture();
   EXPECT_TRUE(std::all_of(picture.begin(), picture.end(),

@@ -16,15 +16,15 @@ constexpr int kTabStop = 8;
 // The state of one print in progress.
 class Printer {
  public:
-  explicit Printer(TextSurface& surface)
+  Printer(TextSurface& surface, TextCursor& cursor)
       : surface_(surface),
         columns_(std::max(1, surface.columns())),
         rows_(std::max(1, surface.rows())),
-        cursor_(surface.cursor()) {}
+        cursor_(cursor) {}
 
   void takePendingWrap() {
-    if (!surface_.pendingWrap()) return;
-    surface_.pendingWrap() = false;
+    if (!cursor_.pendingWrap) return;
+    cursor_.pendingWrap = false;
     cursor_.column = 0;
     ++cursor_.row;
     scrollExcess();
@@ -67,7 +67,7 @@ class Printer {
     }
     if (cursor_.column == 0 && cursor_.row == rows_) {
       // Just past the last cell: wrap only when something follows.
-      surface_.pendingWrap() = true;
+      cursor_.pendingWrap = true;
       cursor_.column = columns_ - 1;
       cursor_.row = rows_ - 1;
     } else {
@@ -117,7 +117,7 @@ void printText(TextSurface& surface, const unsigned char* bytes, size_t size,
                const BellFunction& bell) {
   if (size == 0) return;
   surface.beginPrint();
-  Printer printer(surface);
+  Printer printer(surface, surface.cursor_);
   printer.takePendingWrap();
   for (size_t i = 0; i < size; ++i) {
     switch (bytes[i]) {

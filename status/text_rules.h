@@ -12,10 +12,17 @@
 
 namespace scrpack {
 
+// Where the next byte of a print goes, and whether a wrap is owed: the
+// pending wrap is set when a print ended right after the last cell of the
+// last row, and the next print starts by wrapping.
 struct TextCursor {
   int column = 0;
   int row = 0;
+  bool pendingWrap = false;
 };
+
+// Sounds the bell for a BEL byte and returns when the tone has ended.
+using BellFunction = std::function<void()>;
 
 class TextSurface {
  public:
@@ -36,17 +43,19 @@ class TextSurface {
   virtual void scrollUp(int count) = 0;
   virtual void endPrint() = 0;
 
-  TextCursor& cursor() { return cursor_; }
   const TextCursor& cursor() const { return cursor_; }
-  bool& pendingWrap() { return pendingWrap_; }
+  // Back to the top-left cell with no pending wrap, as on a fresh surface.
+  void resetCursor() { cursor_ = TextCursor(); }
 
  protected:
+  // Moved by printText(); a surface whose device keeps a cursor of its own
+  // reads it in beginPrint() and writes it back in endPrint().
   TextCursor cursor_;
-  bool pendingWrap_ = false;
-};
 
-// Sounds the bell for a BEL byte and returns when the tone has ended.
-using BellFunction = std::function<void()>;
+ private:
+  friend void printText(TextSurface& surface, const unsigned char* bytes,
+                        size_t size, const BellFunction& bell);
+};
 
 // One print of |size| bytes on |surface|. A print of zero bytes does
 // nothing at all, not even begin the print.

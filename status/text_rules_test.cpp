@@ -36,6 +36,8 @@ class MemorySurface : public TextSurface {
   void endPrint() override { ++ends; }
 
   const std::string& row(int r) const { return cells_[r]; }
+  // Puts the cursor where earlier prints would have left it.
+  void placeAtRow(int row) { cursor_.row = row; }
   void print(const std::string& text) {
     printText(*this, reinterpret_cast<const unsigned char*>(text.data()),
               text.size(), [this] {
@@ -134,10 +136,10 @@ TEST(TextRules, StatusLinesFillTheRowsThenScrollOneByOne) {
 
 TEST(TextRules, FullRowInTheLastRowWaitsForThePendingWrap) {
   MemorySurface surface(8, 4);
-  surface.cursor().row = 3;
+  surface.placeAtRow(3);
   surface.print("ABCDEFGH");
   EXPECT_TRUE(surface.scrolls.empty()) << "no scroll right after the text";
-  EXPECT_TRUE(surface.pendingWrap());
+  EXPECT_TRUE(surface.cursor().pendingWrap);
   EXPECT_EQ(surface.cursor().column, 7);
   EXPECT_EQ(surface.cursor().row, 3);
 
@@ -146,7 +148,7 @@ TEST(TextRules, FullRowInTheLastRowWaitsForThePendingWrap) {
   EXPECT_EQ(surface.row(1), "ABCDEFGH");
   EXPECT_EQ(surface.row(2), "........");
   EXPECT_EQ(surface.row(3), "........");
-  EXPECT_FALSE(surface.pendingWrap());
+  EXPECT_FALSE(surface.cursor().pendingWrap);
 
   surface.printLine("next");
   EXPECT_EQ(surface.row(2), "next....");
@@ -169,19 +171,19 @@ TEST(TextRules, LongTextsWrapAtTheRightEdge) {
 
 TEST(TextRules, ZeroBytePrintChangesNothing) {
   MemorySurface surface(8, 2);
-  surface.cursor().row = 1;
+  surface.placeAtRow(1);
   surface.print("ABCDEFGH");
-  ASSERT_TRUE(surface.pendingWrap());
+  ASSERT_TRUE(surface.cursor().pendingWrap);
   const int begins = surface.begins;
   surface.print("");
   EXPECT_EQ(surface.begins, begins) << "a zero-byte print is no print";
-  EXPECT_TRUE(surface.pendingWrap());
+  EXPECT_TRUE(surface.cursor().pendingWrap);
   EXPECT_TRUE(surface.scrolls.empty());
 }
 
 TEST(TextRules, ScrollsBeforeEachPieceBelowTheLastRow) {
   MemorySurface surface(4, 3);
-  surface.cursor().row = 2;
+  surface.placeAtRow(2);
   surface.print("abcdefghij");  // three pieces from the last row
   EXPECT_EQ(surface.row(0), "abcd");
   EXPECT_EQ(surface.row(1), "efgh");
@@ -193,7 +195,7 @@ TEST(TextRules, ScrollsBeforeEachPieceBelowTheLastRow) {
 
 TEST(TextRules, LineFeedsBelowTheBottomScrollOnceAtTheEnd) {
   MemorySurface surface(4, 3);
-  surface.cursor().row = 2;
+  surface.placeAtRow(2);
   surface.print("a\n\n\n");
   EXPECT_EQ(surface.scrolls, std::vector<int>{3});
   EXPECT_EQ(surface.cursor().row, 2);

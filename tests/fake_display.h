@@ -92,8 +92,8 @@ class FakeDisplay : public DisplayMethod {
                                                  : "open full");
   }
   void present(const Frame& frame) override {
-    const int marked = static_cast<int>(
-        std::count(frame.changedRows.begin(), frame.changedRows.end(), 1));
+    int marked = 0;
+    frame.forEachChangedBand([&marked](int, int count) { marked += count; });
     std::lock_guard<std::mutex> guard(script_.mutex);
     script_.markedAtPresent.push_back(marked);
   }

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     start = end + 1;
   }
   std::ofstream out(argv[2], std::ios::binary);
-  out << "P6\n" << frame.width << " " << frame.height << "\n255\n";
+  out << "P6\n" << frame.width() << " " << frame.height() << "\n255\n";
   for (uint32_t pixel : frame.picture()) {
     const char rgb[3] = {static_cast<char>(pixel >> 16),
                          static_cast<char>(pixel >> 8),

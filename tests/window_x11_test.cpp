@@ -25,8 +25,8 @@ const char kProgramPath[] = "/opt/tools/scr.pack.bin";
 const char kTitle[] = "scr.pack";
 
 std::unique_ptr<StatusWindow> makeWindow() {
-  return std::unique_ptr<StatusWindow>(
-      new StatusWindow(DisplayMethod::CreateAll(), kProgramPath));
+  return std::make_unique<StatusWindow>(DisplayMethod::CreateAll(),
+                                        kProgramPath);
 }
 
 // A picture in which neighbouring pixels differ, so that a row or column
@@ -39,9 +39,9 @@ uint32_t patternPixel(int x, int y, uint32_t seed) {
 void drawPattern(StatusWindow& window, uint32_t seed, int firstRow,
                  int lastRow) {
   Frame& frame = window.frame();
-  FrameLockGuard guard(frame.lock);
+  std::lock_guard<FrameLock> guard(frame.lock());
   for (int y = firstRow; y <= lastRow; ++y) {
-    for (int x = 0; x < frame.width; ++x)
+    for (int x = 0; x < frame.width(); ++x)
       frame.row(y)[x] = patternPixel(x, y, seed);
   }
   frame.markRows(firstRow, lastRow);
@@ -49,7 +49,7 @@ void drawPattern(StatusWindow& window, uint32_t seed, int firstRow,
 
 std::vector<uint32_t> frameAsScreen(StatusWindow& window) {
   Frame& frame = window.frame();
-  FrameLockGuard guard(frame.lock);
+  std::lock_guard<FrameLock> guard(frame.lock());
   std::vector<uint32_t> pixels = frame.picture();
   for (uint32_t& p : pixels) p &= 0xFFFFFFu;
   return pixels;
@@ -60,7 +60,7 @@ class X11Window : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(server_.started()) << "Xvfb did not start";
     ::setenv("DISPLAY", server_.name().c_str(), 1);
-    client_.reset(new XClient(server_.name()));
+    client_ = std::make_unique<XClient>(server_.name());
     ASSERT_NE(client_->display(), nullptr);
   }
 

@@ -246,15 +246,5 @@ bool xdotool(const std::string& displayName, const std::string& arguments) {
   return std::system(command.c_str()) == 0;
 }
 
-bool eventually(const std::function<bool()>& condition, double seconds) {
-  const auto end =
-      std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return condition();
-}
-
 }  // namespace test
 }  // namespace scrpack

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/eventually.h"
+
 // Xlib's types, without its macros in every test.
 typedef struct _XDisplay Display;
 typedef unsigned long XID;
@@ -83,9 +85,6 @@ extern const char kNoServerDisplay[];
 
 // Runs xdotool with |arguments| against |displayName|; true on success.
 bool xdotool(const std::string& displayName, const std::string& arguments);
-
-// Polls |condition| every millisecond for up to |seconds|.
-bool eventually(const std::function<bool()>& condition, double seconds = 5);
 
 }  // namespace test
 }  // namespace scrpack

@@ -1,0 +1,54 @@
+// The status output's console back end: prints by the text rules on a
+// terminal, writes them unchanged when standard output is redirected, and
+// collects console keys for the pause.
+#ifndef SCRPACK_STATUS_CONSOLE_BACK_END_H_
+#define SCRPACK_STATUS_CONSOLE_BACK_END_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "status/console.h"
+#include "status/key_ring.h"
+#include "status/text_rules.h"
+
+namespace scrpack {
+
+// The console keeps this many key codes; the oldest is dropped when full.
+constexpr size_t kConsoleKeySlots = 512;
+
+class ConsoleBackEnd {
+ public:
+  explicit ConsoleBackEnd(BellFunction bell);
+  // For tests: a console of one's own.
+  ConsoleBackEnd(std::unique_ptr<Console> console, BellFunction bell);
+
+  ~ConsoleBackEnd();
+  ConsoleBackEnd(const ConsoleBackEnd&) = delete;
+  ConsoleBackEnd& operator=(const ConsoleBackEnd&) = delete;
+
+  // Takes over the console (keys without echo); later calls do nothing.
+  void start();
+  void print(const unsigned char* bytes, size_t size);
+  // Writes out redirected text still held for the end of its line.
+  void flush();
+  // Whether a key or a close notice came since the last test; clears that.
+  bool keyTest();
+  // The codes kept so far, oldest first.
+  const KeyRing<kConsoleKeySlots>& keys() const { return keys_; }
+
+ private:
+  static constexpr size_t kRedirectedChunk = 64 * 1024;
+
+  std::unique_ptr<Console> console_;
+  BellFunction bell_;
+  KeyRing<kConsoleKeySlots> keys_;
+  std::vector<uint32_t> incoming_;
+  std::string redirected_;  // redirected bytes not yet written
+};
+
+}  // namespace scrpack
+
+#endif  // SCRPACK_STATUS_CONSOLE_BACK_END_H_
