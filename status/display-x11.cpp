@@ -11,6 +11,7 @@
 
 #include "status/display.h"
 #include "status/frame.h"
+#include "status/key_rules.h"
 #include "status/window_rules.h"
 #include "status/x11_picture.h"
 #include "status/x11_queries.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "status/display.h"
-#include "status/window_rules.h"
+#include "status/key_rules.h"
 
 namespace scrpack {
 namespace {

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "status/window_rules.h"
+#include "status/key_rules.h"
 
 namespace scrpack {
 
