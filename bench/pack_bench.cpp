@@ -158,7 +158,7 @@ int main(int argc, char** argv) {
     fs::remove_all(dir);
     makeInput(dir, set);
     const double megabytes =
-        static_cast<double>(set.files) * set.fileBytes / 1e6;
+        static_cast<double>(set.files) * static_cast<double>(set.fileBytes) / 1e6;
     std::vector<double> untilFinal, whole, cat, ratios;
     long peakRss = 0;
     runTool(binary, dir);  // warm the page cache
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     std::printf("  time ratio scrpack / cat      %8.2f   (target <= 1.0)\n",
                 median(ratios));
     std::printf("  peak RSS                      %8.2f MiB (target < 4 MiB)\n",
-                peakRss / 1024.0);
+                static_cast<double>(peakRss) / 1024.0);
     std::fflush(stdout);
     fs::remove_all(dir);
   }

@@ -40,9 +40,9 @@ struct Script {
     std::lock_guard<std::mutex> guard(mutex);
     loseWindowSystem = true;
   }
-  void refuse(const std::set<std::string>& calls) {
+  void refuse(const std::set<std::string>& names) {
     std::lock_guard<std::mutex> guard(mutex);
-    refused = calls;
+    refused = names;
   }
   void send(std::function<void(DisplayEvents&)> event) {
     std::lock_guard<std::mutex> guard(mutex);
