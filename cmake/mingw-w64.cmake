@@ -5,11 +5,13 @@
 #   cmake --build build-win32
 #   export WINEPREFIX=$PWD/build-win32/wineprefix; mkdir -p $WINEPREFIX
 #   wineserver -p >/dev/null 2>&1; wineboot -i >/dev/null 2>&1
+#   setsid wine build-win32/tests/desktop_keeper.exe </dev/null >/dev/null 2>&1 &
 #   ctest --test-dir build-win32; wineserver -k
 #
-# (scripts/test does all of this.) The persistent wine server, with wine's
-# services started away from ctest's pipes, keeps every test from waiting
-# for the server to end.
+# (scripts/test does all of this.) The persistent wine server, wine's
+# services and its desktop process, all started away from ctest's pipes
+# and process groups, keep every test from waiting for them or being
+# ended with another test's group.
 #
 # The -posix variant of the compiler is the one with std::thread and
 # std::mutex. Everything is linked statically, so scrpack.exe needs only
