@@ -105,9 +105,16 @@ void checkSequence(const PackReader& pack, Findings* out) {
   }
 }
 
-void checkNames(const std::vector<PackItem>& items, Findings* out) {
+void checkNames(const PackReader& pack, Findings* out) {
   std::map<std::string, const PackItem*> first;
-  for (const PackItem& item : items) {
+  for (const PackItem& item : pack.items()) {
+    if (!pack.find(item.name)) {
+      // The packer lowers A-Z and keeps byte 39 zero; a reader looks names
+      // up the same way.
+      out->problem(item.slot, label(item) +
+                                  ": a reader cannot find it by its name, "
+                                  "which holds capitals or 40 bytes");
+    }
     const auto inserted = first.emplace(item.name, &item);
     if (!inserted.second) {
       const PackItem& earlier = *inserted.first->second;
@@ -154,7 +161,7 @@ std::vector<Finding> checkPack(PackReader& pack) {
   for (const PackItem& item : pack.items()) checkPlace(pack, item, &out);
   checkOverlaps(pack.items(), &out);
   checkSequence(pack, &out);
-  checkNames(pack.items(), &out);
+  checkNames(pack, &out);
   for (const PackItem& item : pack.items()) checkContents(pack, item, &out);
   std::vector<Finding> findings = out.take();
   // Problems first, each kind in slot order.

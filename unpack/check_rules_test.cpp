@@ -106,6 +106,15 @@ TEST(CheckRules, EachFaultGivesItsFindings) {
            .data(kA + kB)
            .bytes(),
        {{P, 2, "same name as slot 1; a reader finds only slot 1"}}},
+      {"name that cannot be found",
+       PackBuilder()
+           .slot(1, "Cap.jpg", 1536, 0)
+           .slot(2, std::string(40, 'x'), 1536, 0)
+           .bytes(),
+       {{P, 1, "a reader cannot find it by its name"},
+        {P, 2, "a reader cannot find it"},
+        {W, 1, "empty"},
+        {W, 2, "empty"}}},
       {"empty slot before a used one",
        PackBuilder().slot(2, "b.jpg", 1536, 6).data(kB).bytes(),
        {{P, 1, "slot 1 is empty"}}},
@@ -125,8 +134,8 @@ TEST(CheckRules, EachFaultGivesItsFindings) {
        PackBuilder().slot(0, "zero", 0, 0).bytes(),
        {{W, 0, "slot 0 is not all zero"}}},
       {"names shown safely",
-       PackBuilder().slot(1, "\x1B[2J", 1536, 0).bytes(),
-       {{W, 1, "slot 1 \"\\x1B[2J\": empty"}}},
+       PackBuilder().slot(1, "\x1B]0;x\x07", 1536, 0).bytes(),
+       {{W, 1, "slot 1 \"\\x1B]0;x\\x07\": empty"}}},
   };
   for (const Case& c : cases) expectFindings(check(c.pack), c.expected, c.what);
 }
