@@ -49,13 +49,18 @@ endif()
 # The reader library as a CMake package:
 #   find_package(scrpack 1 REQUIRED)
 #   target_link_libraries(app PRIVATE scrpack::reader)
+# The header keeps its path below include/scrpack, so that a consumer
+# includes "reader/pack_reader.h" as the project's own code does.
 if(TARGET scrpack_reader)
-  install(TARGETS ${SCRPACK_READER_TARGETS} EXPORT scrpackTargets
+  set_target_properties(scrpack_reader PROPERTIES EXPORT_NAME reader)
+  set_target_properties(scrpack_format PROPERTIES EXPORT_NAME format)
+  target_include_directories(scrpack_reader PUBLIC
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/scrpack>)
+  install(TARGETS scrpack_reader scrpack_format EXPORT scrpackTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-  install(FILES ${SCRPACK_READER_HEADERS}
-    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${SCRPACK_READER_HEADER_DIR}
-    COMPONENT dev)
+  install(FILES ${PROJECT_SOURCE_DIR}/reader/pack_reader.h
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/scrpack/reader COMPONENT dev)
   set(SCRPACK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/scrpack)
   install(EXPORT scrpackTargets NAMESPACE scrpack::
     DESTINATION ${SCRPACK_CMAKE_DIR} COMPONENT dev)
