@@ -98,7 +98,7 @@ bool writeAll(int fd, int64_t size, const ContentsReader& contents,
   return true;
 }
 
-class PosixOutputTree : public OutputTree {
+class PosixOutputTree final : public OutputTree {
  public:
   explicit PosixOutputTree(int dir) : dir_(dir) {}
 

@@ -86,7 +86,7 @@ bool writeAll(HANDLE file, int64_t size, const ContentsReader& contents,
   return true;
 }
 
-class Win32OutputTree : public OutputTree {
+class Win32OutputTree final : public OutputTree {
  public:
   explicit Win32OutputTree(const std::string& dir) : dir_(dir) {}
 
