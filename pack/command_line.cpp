@@ -45,8 +45,6 @@ std::string usageText() {
   return text;
 }
 
-std::string versionText() {
-  return std::string("scrpack ") + kVersion + "\n";
-}
+std::string versionText() { return std::string("scrpack ") + kVersion + "\n"; }
 
 }  // namespace scrpack

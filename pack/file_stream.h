@@ -79,8 +79,7 @@ class FileStream {
   void dropReadBuffer();
   platform::OpenOutcome adopt(platform::OpenResult opened);
   void noteWriteFailure();
-  void writeThrough(int64_t position, const unsigned char* bytes,
-                    size_t count);
+  void writeThrough(int64_t position, const unsigned char* bytes, size_t count);
 
   std::unique_ptr<platform::FileHandle> file_;
   std::string openReason_;

@@ -113,12 +113,12 @@ TEST(ListReader, LongLinesKeepAtMostMaxNameBytes) {
       {"one CR more", kept + "\r\r\r\nb\n", kept, true},
       {"far longer, CR LF split by chunks",
        kept + std::string(200000, 'y') + "\r\nb\n", kept, true},
-      {"a 0x1A in the dropped part ends the list",
-       kept + "yy\x1A\nb\n", kept, true},
+      {"a 0x1A in the dropped part ends the list", kept + "yy\x1A\nb\n", kept,
+       true},
       {"zero bytes to the end of the file are no name bytes",
        kept.substr(1) + "\r" + zeros, kept.substr(1), false},
-      {"a CR and zero bytes to the end of the file",
-       kept + "\r" + zeros, kept, false},
+      {"a CR and zero bytes to the end of the file", kept + "\r" + zeros, kept,
+       false},
       {"a byte after the zero bytes", kept + zeros + "z", kept, true},
   };
   for (const Case& c : cases) {
@@ -170,7 +170,8 @@ TEST(ListReader, ReadFailureEndsTheListWhereItHappens) {
   for (int i = 0; i < 10000; ++i) list += "name" + std::to_string(i) + "\n";
   const size_t good = 64 * 1024 + 10;
   ListReader reader;
-  reader.open(std::unique_ptr<platform::FileHandle>(new FailingFile(list, good)));
+  reader.open(
+      std::unique_ptr<platform::FileHandle>(new FailingFile(list, good)));
   std::vector<std::string> names = readAll(reader);
   EXPECT_TRUE(reader.readFailed());
   EXPECT_EQ(reader.readFailure(), "Input/output error");

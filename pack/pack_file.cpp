@@ -12,8 +12,8 @@ namespace {
 constexpr int kTemporaryNames = 8;
 
 std::string temporaryName(int attempt) {
-  std::string name = std::string(kPackPath) + "." +
-                     std::to_string(platform::processId());
+  std::string name =
+      std::string(kPackPath) + "." + std::to_string(platform::processId());
   if (attempt > 0) name += "-" + std::to_string(attempt);
   return name + ".tmp";
 }
@@ -57,8 +57,8 @@ void PackFile::beginDirectoryPass() {
   }
   path_ = kPackPath;
   platform::removeFile(kPackPath);
-  const platform::OpenOutcome opened = stream_.open(
-      kPackPath, platform::OpenMode::kUpdate, platform::kNoFollow);
+  const platform::OpenOutcome opened =
+      stream_.open(kPackPath, platform::OpenMode::kUpdate, platform::kNoFollow);
   if (opened == platform::OpenOutcome::kOpened ||
       opened == platform::OpenOutcome::kCreated) {
     writable_ = true;

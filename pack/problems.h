@@ -17,15 +17,15 @@ namespace scrpack {
 class StatusOutput;
 
 // Listed names, in the order in which they are said for one name.
-extern const char kNameTooLong[];        // "name too long; packed with size 0"
-extern const char kNotFound[];           // "not found; packed with size 0"
-extern const char kCannotBeRead[];       // "cannot be read; packed with size 0"
-extern const char kEmptyName[];          // "packed with size 0"
-extern const char kTooLarge[];           // "too large; packed with size 0"
-extern const char kNoSlotLeft[];         // "no directory slot left; ..."
-extern const char kSameEntryName[];      // "same entry name as an earlier file"
+extern const char kNameTooLong[];    // "name too long; packed with size 0"
+extern const char kNotFound[];       // "not found; packed with size 0"
+extern const char kCannotBeRead[];   // "cannot be read; packed with size 0"
+extern const char kEmptyName[];      // "packed with size 0"
+extern const char kTooLarge[];       // "too large; packed with size 0"
+extern const char kNoSlotLeft[];     // "no directory slot left; ..."
+extern const char kSameEntryName[];  // "same entry name as an earlier file"
 extern const char kChangedWhilePacking[];  // "changed while packing; ..."
-extern const char kReadFailed[];         // "read failed; zero bytes ..."
+extern const char kReadFailed[];           // "read failed; zero bytes ..."
 
 // The subject of kEmptyName, in place of the empty name.
 extern const char kEmptyLineSubject[];  // "(empty line)"
@@ -34,9 +34,10 @@ extern const char kCutMark[];  // "..."
 
 // The pack and the list.
 extern const char kPackCannotBeWritten[];  // "cannot be written"
-extern const char kPackIncomplete[];   // "write failed; the pack is incomplete"
-extern const char kPackWriteFailedLeft[];  // "write failed; velkoscr left as..."
-extern const char kPackReplaced[];  // "replaced during the run; nothing..."
+extern const char kPackIncomplete[];  // "write failed; the pack is incomplete"
+extern const char
+    kPackWriteFailedLeft[];             // "write failed; velkoscr left as..."
+extern const char kPackReplaced[];      // "replaced during the run; nothing..."
 extern const char kListCannotBeRead[];  // "cannot be read; velkoscr left as..."
 extern const char kListReadFailed[];    // "read failed; the list ends here"
 

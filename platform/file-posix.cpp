@@ -30,8 +30,8 @@ class PosixFile : public FileHandle {
   PosixFile(int fd, const struct stat& st)
       : fd_(fd),
         knownLength_(static_cast<int64_t>(st.st_size)),
-        id_{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)} {
-  }
+        id_{static_cast<uint64_t>(st.st_dev),
+            static_cast<uint64_t>(st.st_ino)} {}
   ~PosixFile() override { ::close(fd_); }
   PosixFile(const PosixFile&) = delete;
   PosixFile& operator=(const PosixFile&) = delete;
@@ -193,8 +193,9 @@ OpenResult createBeneath(const std::string& native) {
 
 OpenResult create(const std::string& native, unsigned flags) {
   if (flags & kCreateBeneath) return createBeneath(native);
-  const int fd = openRetrying(native.c_str(), O_RDWR | O_CREAT | O_EXCL |
-                                                  (flags & kNoFollow ? O_NOFOLLOW : 0));
+  const int fd =
+      openRetrying(native.c_str(), O_RDWR | O_CREAT | O_EXCL |
+                                       (flags & kNoFollow ? O_NOFOLLOW : 0));
   if (fd < 0) return failed(OpenOutcome::kMissing, errno);
   return adopt(fd, OpenOutcome::kCreated, std::string());
 }
@@ -218,8 +219,8 @@ OpenResult openFile(const std::string& path, OpenMode mode, unsigned flags) {
   // Look before opening for writing: a device or a FIFO is never opened
   // for writing, and a missing file is created only as |flags| allow.
   struct stat st;
-  const int looked = noFollow ? ::lstat(native.c_str(), &st)
-                              : ::stat(native.c_str(), &st);
+  const int looked =
+      noFollow ? ::lstat(native.c_str(), &st) : ::stat(native.c_str(), &st);
   if (looked != 0) {
     const int error = errno;
     if (error != ENOENT) return failed(OpenOutcome::kRefused, error);

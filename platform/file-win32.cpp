@@ -244,9 +244,10 @@ OpenResult openFile(const std::string& path, OpenMode mode, unsigned flags) {
       return failed(OpenOutcome::kMissing, ERROR_SUCCESS);
     }
     const Opened created = openDiskFile(path, readWrite, CREATE_NEW, true);
-    return result(created, created.handle != INVALID_HANDLE_VALUE
-                               ? OpenOutcome::kCreated
-                               : OpenOutcome::kMissing,
+    return result(created,
+                  created.handle != INVALID_HANDLE_VALUE
+                      ? OpenOutcome::kCreated
+                      : OpenOutcome::kMissing,
                   std::string());
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -256,9 +257,10 @@ OpenResult openFile(const std::string& path, OpenMode mode, unsigned flags) {
       openDiskFile(path, readWrite, OPEN_EXISTING, noFollow);
   if (writable.handle != INVALID_HANDLE_VALUE || writable.refused ||
       mode == OpenMode::kRewrite) {
-    return result(writable, writable.handle != INVALID_HANDLE_VALUE
-                                ? OpenOutcome::kOpened
-                                : OpenOutcome::kRefused,
+    return result(writable,
+                  writable.handle != INVALID_HANDLE_VALUE
+                      ? OpenOutcome::kOpened
+                      : OpenOutcome::kRefused,
                   std::string());
   }
   const Opened readable =

@@ -93,8 +93,7 @@ struct OpenResult {
 // Paths use the backslash as directory separator, whatever the platform;
 // the platform maps it to its own. Only plain files are opened: a directory,
 // a device or a pipe is never a file, and is never opened for writing.
-OpenResult openFile(const std::string& path, OpenMode mode,
-                    unsigned flags = 0);
+OpenResult openFile(const std::string& path, OpenMode mode, unsigned flags = 0);
 
 // Creates |path| empty, for reading and writing; fails (kRefused) when
 // anything of that name exists, a symbolic link included.

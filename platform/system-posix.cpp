@@ -35,7 +35,8 @@ void prepareProcess() {
   // out, and the status text would land in that file.
   for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
     if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
-    const int null = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    const int null =
+        ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     if (null >= 0 && null != fd) {
       ::dup2(null, fd);
       ::close(null);

@@ -46,9 +46,7 @@ void setSignalRestoreHook(void (*)()) {}
 
 InterruptExit::InterruptExit() { ::SetConsoleCtrlHandler(onInterrupt, TRUE); }
 
-InterruptExit::~InterruptExit() {
-  ::SetConsoleCtrlHandler(onInterrupt, FALSE);
-}
+InterruptExit::~InterruptExit() { ::SetConsoleCtrlHandler(onInterrupt, FALSE); }
 
 void removeOnInterrupt(const std::string& path) {
   g_haveRemovePath = false;

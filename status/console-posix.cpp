@@ -35,10 +35,10 @@ constexpr int kCursorReplyWaitMs = 250;
 
 // Every catchable signal whose default ends the process, other than the
 // close notices below: each puts the terminal back first.
-constexpr int kFatalSignals[] = {
-    SIGINT,  SIGQUIT,   SIGABRT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
-    SIGPROF, SIGXCPU,   SIGXFSZ, SIGSYS,  SIGTRAP, SIGBUS,  SIGFPE,
-    SIGILL,  SIGSEGV,   SIGIO,   SIGPWR,  SIGSTKFLT};
+constexpr int kFatalSignals[] = {SIGINT,  SIGQUIT,   SIGABRT, SIGUSR1,  SIGUSR2,
+                                 SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU,  SIGXFSZ,
+                                 SIGSYS,  SIGTRAP,   SIGBUS,  SIGFPE,   SIGILL,
+                                 SIGSEGV, SIGIO,     SIGPWR,  SIGSTKFLT};
 
 // Signal handlers see only these.
 struct termios g_savedMode;

@@ -97,9 +97,8 @@ fs::path windowsPath(std::string path) {
 
 std::wstring widen(const std::string& text) {
   if (text.empty()) return std::wstring();
-  const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(),
-                                         static_cast<int>(text.size()),
-                                         nullptr, 0);
+  const int size = ::MultiByteToWideChar(
+      CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(size), L'\0');
   ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
                         &wide[0], size);
