@@ -100,6 +100,21 @@ struct ListReader::Dropped {
   int lastNonZero = -1;
   bool endedByLf = false;
 
+  // The same as note() for each of |count| bytes, none of them a CR.
+  void notePlain(const unsigned char* bytes, size_t count) {
+    if (count == 0) return;
+    this->count += count;
+    lastByte = bytes[count - 1];
+    size_t zeros = 0;
+    while (zeros < count && bytes[count - 1 - zeros] == 0) ++zeros;
+    if (zeros == count) {
+      zeroRun += count;
+    } else {
+      zeroRun = zeros;
+      lastNonZero = bytes[count - 1 - zeros];
+    }
+  }
+
   void note(int b) {
     ++count;
     lastByte = b;
@@ -118,12 +133,14 @@ void ListReader::dropRest(Dropped* dropped) {
       // Bytes that the translation passes on unchanged, straight from the
       // chunk: a long line goes by at the speed of reading.
       const size_t size = chunk_.size();
-      size_t i = chunkPos_;
-      for (; i < size; ++i) {
-        const unsigned char b = chunk_[i];
-        if (b == kCr || b == kLf || b == kEndOfFileMark) break;
-        dropped->note(b);
+      const unsigned char* bytes = chunk_.data();
+      const size_t from = chunkPos_;
+      size_t i = from;
+      while (i < size && bytes[i] != kCr && bytes[i] != kLf &&
+             bytes[i] != kEndOfFileMark) {
+        ++i;
       }
+      dropped->notePlain(bytes + from, i - from);
       chunkPos_ = i;
       if (i == size && rawPeek() >= 0) continue;
     }
