@@ -110,13 +110,33 @@ void PackFile::finish(int64_t end) {
   }
   std::string reason;
   if (!platform::replaceFile(path_, kPackPath, &reason)) {
-    writeFailed_ = true;
-    say(kPackWriteFailedLeft, reason);
-    dropTemporary();
+    copyInPlace();
     return;
   }
   platform::removeOnInterrupt(std::string());
   temporary_ = false;
+}
+
+void PackFile::copyInPlace() {
+  FileStream target;
+  const platform::OpenOutcome opened =
+      target.open(kPackPath, platform::OpenMode::kUpdate, platform::kNoFollow);
+  if (opened != platform::OpenOutcome::kOpened &&
+      opened != platform::OpenOutcome::kCreated) {
+    say(kPackCannotBeWritten, target.openReason());
+  } else {
+    FileStream source;
+    source.open(path_, platform::OpenMode::kRead, platform::kNoFollow);
+    const int64_t length = source.length();
+    if (source.copyTo(target, length) > 0) {
+      say(kPackIncomplete, source.readFailure());
+    } else {
+      target.resize(length);
+      target.sync();
+      if (target.writeFailed()) say(kPackIncomplete, target.writeFailure());
+    }
+  }
+  dropTemporary();
 }
 
 }  // namespace scrpack

@@ -44,8 +44,9 @@ class PackFile {
   // Says the first failed write of the run.
   void checkWrites();
   // Ends the pack at |end| bytes, writes it through to the disk and closes
-  // it; a temporary pack then takes the place of "velkoscr", unless a
-  // write failed, when it is removed and the old pack stays.
+  // it; a temporary pack then takes the place of "velkoscr" (or is copied
+  // over it), unless a write failed, when it is removed and the old pack
+  // stays.
   void finish(int64_t end);
 
   // For tests: whether the pack is written through a temporary file.
@@ -54,6 +55,10 @@ class PackFile {
  private:
   void say(const char* phrase, const std::string& reason = std::string());
   void dropTemporary();
+  // Where the complete temporary pack cannot take the old pack's place
+  // (another program holds it open), the old pack is overwritten with it
+  // in place.
+  void copyInPlace();
 
   Problems& problems_;
   std::string path_;  // the file written: temporary, or the pack itself

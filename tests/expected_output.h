@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/process.h"
+
 namespace scrpack {
 namespace test {
 
@@ -16,19 +18,15 @@ inline const std::string kList = "data\\flist";
 #else
 inline const std::string kList = "data/flist";
 #endif
-inline const std::string kIsADirectory =
-#ifdef _WIN32
-    "The directory name is invalid";
-#else
-    "Is a directory";
-#endif
-inline const std::string kNoList = kList + ": cannot be read (" +
-#ifdef _WIN32
-                                   "The system cannot find the file specified" +
-#else
-                                   "No such file or directory" +
-#endif
-                                   "); velkoscr left as it was\r\n";
+// The system's words for a directory opened as a file.
+inline std::string isADirectory() { return systemReason(21, 267); }
+// The problem line of a list that cannot be opened for a missing file
+// (on Windows a missing directory has words of its own).
+inline std::string noList(bool directoryMissing = false) {
+  return kList + ": cannot be read (" +
+         systemReason(2, directoryMissing ? 3 : 2) +
+         "); velkoscr left as it was\r\n";
+}
 
 inline std::string fixed32(uint32_t v) {
   std::string out(4, '\0');

@@ -127,6 +127,24 @@ std::wstring quoted(const std::wstring& argument) {
 
 fs::path toolPath() { return windowsPath(SCRPACK_BINARY); }
 
+std::string systemReason(int, unsigned long windowsError) {
+  char buffer[512] = {};
+  DWORD n = ::FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      windowsError, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), buffer,
+      sizeof buffer, nullptr);
+  if (n == 0) {
+    n = ::FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        windowsError, 0, buffer, sizeof buffer, nullptr);
+  }
+  std::string text(buffer, n);
+  while (!text.empty() && std::strchr("\r\n. ", text.back()) != nullptr) {
+    text.pop_back();
+  }
+  return text;
+}
+
 // Windows has no unprivileged user to switch to here.
 bool permissionsApply() { return false; }
 
