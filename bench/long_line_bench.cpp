@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     const Figures f = measure(binary, root);
     std::printf("%-30s peak RSS %8.2f MiB, %6.2f s to the final line\n",
                 gigabyteLine ? "one line of 1 GiB:" : "one short name:",
-                f.peakKiB / 1024.0, f.seconds);
+                static_cast<double>(f.peakKiB) / 1024.0, f.seconds);
   }
   fs::remove_all(root);
   return 0;

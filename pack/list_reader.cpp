@@ -101,17 +101,17 @@ struct ListReader::Dropped {
   bool endedByLf = false;
 
   // The same as note() for each of |count| bytes, none of them a CR.
-  void notePlain(const unsigned char* bytes, size_t count) {
-    if (count == 0) return;
-    this->count += count;
-    lastByte = bytes[count - 1];
+  void notePlain(const unsigned char* bytes, size_t size) {
+    if (size == 0) return;
+    count += size;
+    lastByte = bytes[size - 1];
     size_t zeros = 0;
-    while (zeros < count && bytes[count - 1 - zeros] == 0) ++zeros;
-    if (zeros == count) {
-      zeroRun += count;
+    while (zeros < size && bytes[size - 1 - zeros] == 0) ++zeros;
+    if (zeros == size) {
+      zeroRun += size;
     } else {
       zeroRun = zeros;
-      lastNonZero = bytes[count - 1 - zeros];
+      lastNonZero = bytes[size - 1 - zeros];
     }
   }
 
