@@ -6,10 +6,24 @@
 
 namespace scrpack {
 
-void FileStream::open(const std::string& path, platform::OpenMode mode) {
+platform::OpenOutcome FileStream::open(const std::string& path,
+                                       platform::OpenMode mode,
+                                       unsigned flags) {
+  return adopt(platform::openFile(path, mode, flags));
+}
+
+platform::OpenOutcome FileStream::createNew(const std::string& path) {
+  return adopt(platform::createNewFile(path));
+}
+
+platform::OpenOutcome FileStream::adopt(platform::OpenResult opened) {
   close();
-  file_ = platform::openFile(path, mode);
+  file_ = std::move(opened.file);
+  openReason_ = std::move(opened.reason);
+  writeFailed_ = false;
+  writeFailure_.clear();
   position_ = 0;
+  return opened.outcome;
 }
 
 int64_t FileStream::length() {
@@ -62,13 +76,19 @@ size_t FileStream::read(void* buffer, size_t count) {
 
 bool FileStream::readExact(void* buffer, size_t count) {
   if (!file_) return false;
+  readPadded(buffer, count);
+  return true;
+}
+
+size_t FileStream::readPadded(void* buffer, size_t count) {
+  if (!file_) return 0;
   const size_t got = read(buffer, count);
   if (got < count) {
     std::memset(static_cast<unsigned char*>(buffer) + got, 0, count - got);
     // The unreadable bytes still count as read.
     position_ += static_cast<int64_t>(count - got);
   }
-  return true;
+  return got;
 }
 
 void FileStream::write(const void* buffer, size_t count) {
@@ -82,7 +102,7 @@ void FileStream::write(const void* buffer, size_t count) {
     flushWrites();
   }
   if (writeBuffer_.empty() && count >= kDirectSize) {
-    file_->writeAt(position_, in, count);
+    writeThrough(position_, in, count);
     position_ += static_cast<int64_t>(count);
     return;
   }
@@ -94,11 +114,21 @@ void FileStream::write(const void* buffer, size_t count) {
   position_ += static_cast<int64_t>(count);
 }
 
-void FileStream::copyTo(FileStream& target, int64_t count) {
-  if (!file_ || count <= 0) return;
+void FileStream::writeZeros(int64_t count) {
+  static const unsigned char kZeros[4096] = {};
+  while (count > 0) {
+    const size_t n = static_cast<size_t>(
+        std::min<int64_t>(count, static_cast<int64_t>(sizeof kZeros)));
+    write(kZeros, n);
+    count -= static_cast<int64_t>(n);
+  }
+}
+
+int64_t FileStream::copyTo(FileStream& target, int64_t count) {
+  if (!file_ || count <= 0) return 0;
   if (!target.file_) {
     position_ += count;  // nothing can be written anyway
-    return;
+    return 0;
   }
   // Let the system move the bytes where it can.
   flushWrites();
@@ -112,20 +142,58 @@ void FileStream::copyTo(FileStream& target, int64_t count) {
   // The rest, and all of it where the system cannot: zeros stand in for
   // bytes that cannot be read.
   int64_t left = count - static_cast<int64_t>(moved);
+  int64_t unread = 0;
   std::vector<unsigned char> block;
   while (left > 0) {
     const size_t n = static_cast<size_t>(
         std::min<int64_t>(left, static_cast<int64_t>(kBufferSize)));
     block.resize(n);
-    readExact(block.data(), n);
+    unread += static_cast<int64_t>(n - readPadded(block.data(), n));
     target.write(block.data(), n);
     left -= static_cast<int64_t>(n);
   }
+  return unread;
+}
+
+std::string FileStream::readFailure() const {
+  return file_ ? file_->failure() : std::string();
+}
+
+bool FileStream::sync() {
+  if (!file_) return false;
+  flushWrites();
+  if (file_->sync()) return true;
+  noteWriteFailure();
+  return false;
+}
+
+bool FileStream::resize(int64_t length) {
+  if (!file_) return false;
+  flushWrites();
+  dropReadBuffer();
+  if (file_->resize(length)) return true;
+  noteWriteFailure();
+  return false;
+}
+
+platform::FileId FileStream::id() {
+  return file_ ? file_->id() : platform::FileId();
+}
+
+void FileStream::writeThrough(int64_t position, const unsigned char* bytes,
+                              size_t count) {
+  if (file_->writeAt(position, bytes, count) < count) noteWriteFailure();
+}
+
+void FileStream::noteWriteFailure() {
+  if (writeFailed_) return;
+  writeFailed_ = true;
+  writeFailure_ = file_->failure();
 }
 
 void FileStream::flushWrites() {
   if (writeBuffer_.empty()) return;
-  file_->writeAt(writeStart_, writeBuffer_.data(), writeBuffer_.size());
+  writeThrough(writeStart_, writeBuffer_.data(), writeBuffer_.size());
   writeBuffer_.clear();
 }
 

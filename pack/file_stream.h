@@ -1,7 +1,8 @@
 // Buffered access to one file of the packing run, with the run's rules for
 // failure: a file that could not be opened is inert (length 0, reads give
 // nothing, writes and seeks do nothing), a byte that cannot be read comes
-// back as zero, and a failed write loses its bytes without notice.
+// back as zero, and a failed write loses its bytes; the stream remembers
+// the first such failure for the caller to report.
 #ifndef SCRPACK_PACK_FILE_STREAM_H_
 #define SCRPACK_PACK_FILE_STREAM_H_
 
@@ -22,10 +23,15 @@ class FileStream {
   FileStream(const FileStream&) = delete;
   FileStream& operator=(const FileStream&) = delete;
 
-  // Opens |path| (backslash separated) in the given mode; on failure the
-  // stream stays closed and inert.
-  void open(const std::string& path, platform::OpenMode mode);
+  // Opens |path| (backslash separated) in the given mode, with
+  // platform::OpenFlag |flags|; on failure the stream stays closed and
+  // inert. openReason() gives the system's words for a shortfall.
+  platform::OpenOutcome open(const std::string& path, platform::OpenMode mode,
+                             unsigned flags = 0);
+  // Creates |path| anew and opens it, as platform::createNewFile() does.
+  platform::OpenOutcome createNew(const std::string& path);
   bool isOpen() const { return file_ != nullptr; }
+  const std::string& openReason() const { return openReason_; }
 
   int64_t length();
   void seek(int64_t position);
@@ -33,13 +39,33 @@ class FileStream {
   // cannot be read are zero. Returns false, and leaves |buffer| untouched,
   // only when the stream is closed.
   bool readExact(void* buffer, size_t count);
+  // Fills |buffer| as readExact() does; returns how many bytes were read.
+  size_t readPadded(void* buffer, size_t count);
   // Reads up to |count| bytes; returns how many were available.
   size_t read(void* buffer, size_t count);
   void write(const void* buffer, size_t count);
+  void writeZeros(int64_t count);
   // Moves the next |count| bytes of this stream to |target|'s position, as
   // a read of them followed by a write would: bytes that cannot be read
-  // arrive as zeros. Both positions advance by |count|.
-  void copyTo(FileStream& target, int64_t count);
+  // arrive as zeros. Both positions advance by |count|. Returns how many
+  // bytes could not be read.
+  int64_t copyTo(FileStream& target, int64_t count);
+  // The system's words for the latest failed read; empty when none failed.
+  std::string readFailure() const;
+
+  // Writes out what is buffered, then through to the disk.
+  bool sync();
+  // Writes out what is buffered and cuts the file to |length| bytes; a
+  // failure counts as a failed write.
+  bool resize(int64_t length);
+  // Which file is open; a default id when none is.
+  platform::FileId id();
+
+  // Whether a write has failed or fallen short since the stream was opened,
+  // and the system's words for the first such failure.
+  bool writeFailed() const { return writeFailed_; }
+  const std::string& writeFailure() const { return writeFailure_; }
+
   // Writes out what is buffered and closes.
   void close();
 
@@ -51,8 +77,14 @@ class FileStream {
 
   void flushWrites();
   void dropReadBuffer();
+  platform::OpenOutcome adopt(platform::OpenResult opened);
+  void noteWriteFailure();
+  void writeThrough(int64_t position, const unsigned char* bytes, size_t count);
 
   std::unique_ptr<platform::FileHandle> file_;
+  std::string openReason_;
+  bool writeFailed_ = false;
+  std::string writeFailure_;
   int64_t position_ = 0;
   // Read-ahead: bytes [readStart_, readStart_ + readBuffer_.size()).
   std::vector<unsigned char> readBuffer_;

@@ -18,6 +18,10 @@ namespace scrpack {
 
 extern const char kListPath[];  // "data\flist"
 
+// The most bytes of a line that a name keeps: more than any path that
+// Linux or Windows opens. The rest of a longer line is read and dropped.
+constexpr size_t kMaxNameBytes = 32768;
+
 class ListReader {
  public:
   ListReader() = default;
@@ -25,13 +29,24 @@ class ListReader {
   ListReader(const ListReader&) = delete;
   ListReader& operator=(const ListReader&) = delete;
 
-  // Opens kListPath; or, for tests, another list file.
-  void open() { open(kListPath); }
-  void open(const std::string& path);
+  // Opens kListPath; or, for tests, another list file or an open file.
+  // False when the file cannot be opened; openReason() gives the system's
+  // words for it.
+  bool open() { return open(kListPath); }
+  bool open(const std::string& path);
+  void open(std::unique_ptr<platform::FileHandle> file);
+  const std::string& openReason() const { return openReason_; }
   // True when the reader is closed or no further byte can be delivered.
   bool atEnd();
-  // The next name; call only after atEnd() gave false.
+  // The next name, at most kMaxNameBytes of it; call only after atEnd()
+  // gave false.
   std::string readName();
+  // Whether the latest name was longer than kMaxNameBytes and was cut.
+  bool nameCut() const { return nameCut_; }
+  // Whether reading failed before the end of the file (the list then ends
+  // there), and the system's words for it.
+  bool readFailed() const { return !readFailure_.empty(); }
+  const std::string& readFailure() const { return readFailure_; }
   void close();
 
  private:
@@ -39,11 +54,18 @@ class ListReader {
 
   int rawPeek();
   int rawGet();
+  // Consumes the rest of a line longer than kMaxNameBytes, keeping only
+  // what decides where its name ends.
+  struct Dropped;
+  void dropRest(Dropped* dropped);
   // The next byte after text-mode translation, or -1 at the end.
   int peekDelivered();
   int getDelivered();
 
   std::unique_ptr<platform::FileHandle> file_;
+  std::string openReason_;
+  std::string readFailure_;
+  bool nameCut_ = false;
   std::vector<unsigned char> chunk_;
   size_t chunkPos_ = 0;
   int64_t filePos_ = 0;

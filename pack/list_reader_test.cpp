@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -81,9 +84,106 @@ TEST(ListReader, LongLinesAndChunkBoundaries) {
   const std::string longName(600, 'x');
   EXPECT_EQ(namesOf(longName + "\n"), std::vector<std::string>{longName});
 
-  const std::string first(64 * 1024 - 1, 'a');
-  EXPECT_EQ(namesOf(first + "\r\nb\r\n"),
-            (std::vector<std::string>{first, "b"}));
+  // 64 lines of 1023 bytes: the CR of the last one is the chunk's last
+  // byte, its LF the next chunk's first.
+  const std::string line(1023, 'a');
+  std::string list;
+  for (int i = 0; i < 63; ++i) list += line + "\n";
+  std::vector<std::string> expected(64, line);
+  expected.push_back("b");
+  EXPECT_EQ(namesOf(list + line + "\r\nb\r\n"), expected);
+}
+
+// Lines of kMaxNameBytes and longer: the name keeps that many bytes, the
+// rest of the line goes, and the next line is read as usual. Whether the
+// name counts as cut depends on what the line end would have dropped.
+TEST(ListReader, LongLinesKeepAtMostMaxNameBytes) {
+  const std::string kept(kMaxNameBytes, 'k');
+  struct Case {
+    const char* what;
+    std::string list;
+    std::string firstName;
+    bool cut;
+  };
+  const std::string zeros(100000, '\0');
+  const Case cases[] = {
+      {"exactly the limit", kept + "\r\nb\n", kept, false},
+      {"the limit and a CR CR LF", kept + "\r\r\nb\n", kept, false},
+      {"one byte more", kept + "x\nb\n", kept, true},
+      {"one CR more", kept + "\r\r\r\nb\n", kept, true},
+      {"far longer, CR LF split by chunks",
+       kept + std::string(200000, 'y') + "\r\nb\n", kept, true},
+      {"a 0x1A in the dropped part ends the list", kept + "yy\x1A\nb\n", kept,
+       true},
+      {"zero bytes to the end of the file are no name bytes",
+       kept.substr(1) + "\r" + zeros, kept.substr(1), false},
+      {"a CR and zero bytes to the end of the file", kept + "\r" + zeros, kept,
+       false},
+      {"a byte after the zero bytes", kept + zeros + "z", kept, true},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    dir.write("flist", c.list);
+    ListReader reader;
+    ASSERT_TRUE(reader.open((dir.path() / "flist").string()));
+    ASSERT_FALSE(reader.atEnd()) << c.what;
+    EXPECT_EQ(reader.readName(), c.firstName) << c.what;
+    EXPECT_EQ(reader.nameCut(), c.cut) << c.what;
+    const bool markEnds = c.list.find('\x1A') != std::string::npos;
+    if (c.list.back() == '\n' && !markEnds) {
+      ASSERT_FALSE(reader.atEnd()) << c.what;
+      EXPECT_EQ(reader.readName(), "b") << c.what;
+      EXPECT_FALSE(reader.nameCut()) << c.what;
+    }
+    EXPECT_TRUE(reader.atEnd()) << c.what;
+  }
+}
+
+// A file that fails to read after |good| bytes, as a disk with a bad block
+// would.
+class FailingFile : public platform::FileHandle {
+ public:
+  FailingFile(std::string bytes, size_t good)
+      : bytes_(std::move(bytes)), good_(good) {}
+  int64_t length() override { return static_cast<int64_t>(bytes_.size()); }
+  size_t readAt(int64_t position, void* buffer, size_t count) override {
+    const size_t from = static_cast<size_t>(position);
+    const size_t end = std::min(good_, bytes_.size());
+    const size_t n = from >= end ? 0 : std::min(count, end - from);
+    std::memcpy(buffer, bytes_.data() + from, n);
+    if (n < count && good_ < bytes_.size()) failure_ = "Input/output error";
+    return n;
+  }
+  size_t writeAt(int64_t, const void*, size_t) override { return 0; }
+  bool sync() override { return true; }
+  bool resize(int64_t) override { return false; }
+  platform::FileId id() override { return platform::FileId(); }
+
+ private:
+  std::string bytes_;
+  size_t good_;
+};
+
+TEST(ListReader, ReadFailureEndsTheListWhereItHappens) {
+  // The failure comes in the second chunk, in the middle of a line.
+  std::string list;
+  for (int i = 0; i < 10000; ++i) list += "name" + std::to_string(i) + "\n";
+  const size_t good = 64 * 1024 + 10;
+  ListReader reader;
+  reader.open(
+      std::unique_ptr<platform::FileHandle>(new FailingFile(list, good)));
+  std::vector<std::string> names = readAll(reader);
+  EXPECT_TRUE(reader.readFailed());
+  EXPECT_EQ(reader.readFailure(), "Input/output error");
+  // A failure counts as the end of the file.
+  EXPECT_EQ(names, namesOf(list.substr(0, good)));
+  EXPECT_GT(names.size(), 1000u);
+
+  ListReader healthy;
+  healthy.open(std::unique_ptr<platform::FileHandle>(
+      new FailingFile(list, list.size() + 1)));
+  readAll(healthy);
+  EXPECT_FALSE(healthy.readFailed()) << "the end of the file is no failure";
 }
 
 TEST(ListReader, MissingOrUnreadableListHasNoNames) {

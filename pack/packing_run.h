@@ -11,10 +11,15 @@ extern const char kPackPath[];   // "velkoscr"
 extern const char kFinalLine[];  // "Jpeg files are packed to velkoscr"
 constexpr int kFinalPauseMs = 1500;
 
+// The exit statuses of a run.
+constexpr int kExitPacked = 0;    // no problem line was shown
+constexpr int kExitProblems = 1;  // at least one problem line was shown
+
 // Builds "velkoscr" from the list in the working directory, showing every
-// name through |status|. Never fails: every file-system failure is met by
-// carrying on.
-void runPacking(StatusOutput& status);
+// name through |status|. Goes on past every file-system failure, and says
+// each one that leaves the pack other than the list names in a problem
+// line (pack/problems.h). Returns the exit status.
+int runPacking(StatusOutput& status);
 
 }  // namespace scrpack
 

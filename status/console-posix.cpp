@@ -21,6 +21,7 @@
 #include <atomic>
 #include <string>
 
+#include "platform/system.h"
 #include "status/console.h"
 #include "status/cp437.h"
 #include "status/key_ring.h"
@@ -31,6 +32,13 @@ namespace {
 constexpr int kIn = STDIN_FILENO;
 constexpr int kOut = STDOUT_FILENO;
 constexpr int kCursorReplyWaitMs = 250;
+
+// Every catchable signal whose default ends the process, other than the
+// close notices below: each puts the terminal back first.
+constexpr int kFatalSignals[] = {SIGINT,  SIGQUIT,   SIGABRT, SIGUSR1,  SIGUSR2,
+                                 SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU,  SIGXFSZ,
+                                 SIGSYS,  SIGTRAP,   SIGBUS,  SIGFPE,   SIGILL,
+                                 SIGSEGV, SIGIO,     SIGPWR,  SIGSTKFLT};
 
 // Signal handlers see only these.
 struct termios g_savedMode;
@@ -239,8 +247,12 @@ class PosixConsole final : public Console {
     const bool keyboard = ::isatty(kIn) && ::tcgetattr(kIn, &g_savedMode) == 0;
     if (keyboard) {
       applyRawMode();
-      installHandler(SIGINT, onFatalSignal);
-      installHandler(SIGQUIT, onFatalSignal);
+      // Other handlers that end the process put the terminal back too.
+      platform::setSignalRestoreHook(restoreMode);
+      for (int sig : kFatalSignals) installHandler(sig, onFatalSignal);
+      for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) {
+        installHandler(sig, onFatalSignal);
+      }
       installHandler(SIGTSTP, onStop);
       installHandler(SIGCONT, onContinue);
     }

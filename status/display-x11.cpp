@@ -363,8 +363,10 @@ void X11Display::close() {
   if (!display_) return;
   if (window_ && usable() && form_ == DisplayForm::kWindowed) rememberPlace();
   picture_.release();
+  // A lost display sends nothing, but the GC's memory on our side is still
+  // ours to free.
+  if (gc_) XFreeGC(display_, gc_);
   if (usable()) {
-    if (gc_) XFreeGC(display_, gc_);
     if (window_) XDestroyWindow(display_, window_);
     if (cursor_) XFreeCursor(display_, cursor_);
     XSync(display_, False);

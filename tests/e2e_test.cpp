@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/expected_output.h"
 #include "tests/hex.h"
 #include "tests/process.h"
 #include "tests/temp_dir.h"
@@ -18,54 +19,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kFinal = "Jpeg files are packed to velkoscr\r\n";
-
-std::string fixed32(uint32_t v) {
-  std::string out(4, '\0');
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<char>(v >> (8 * i));
-  return out;
-}
-
-std::string slot(const std::string& storedName, uint32_t offset,
-                 uint32_t size) {
-  std::string name = storedName;
-  name.resize(40, '\0');
-  return name + fixed32(offset) + fixed32(size);
-}
-
-// The pack for files that all fit the directory: stored names are given
-// lowered and cut already, so the oracle stays independent of the tool.
-struct Entry {
-  std::string storedName;
-  std::string contents;
-};
-
-std::string packOf(const std::vector<Entry>& entries) {
-  std::string directory(48, '\0');
-  std::string data;
-  uint32_t offset = 1536;
-  for (const Entry& e : entries) {
-    directory +=
-        slot(e.storedName, offset, static_cast<uint32_t>(e.contents.size()));
-    offset += static_cast<uint32_t>(e.contents.size());
-    data += e.contents;
-  }
-  directory.resize(1536, '\0');
-  return directory + data;
-}
-
-std::string linesOf(const std::vector<std::string>& names) {
-  std::string once;
-  for (const std::string& name : names) once += name + "\r\n";
-  return once + once + kFinal;
-}
-
 class PackRun : public ::testing::Test {
  protected:
-  ToolRun run(const ToolOptions& options = ToolOptions()) {
+  ToolRun run(const ToolOptions& options = ToolOptions(), int exitCode = 0) {
     ToolRun result = runTool(dir_.path(), options);
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, exitCode);
     return result;
+  }
+  ToolRun runWithProblems(const ToolOptions& options = ToolOptions()) {
+    return run(options, 1);
   }
   std::string pack() const { return dir_.read("velkoscr"); }
 
@@ -83,25 +45,44 @@ TEST_F(PackRun, OneFileInCapitals) {
   EXPECT_EQ(bytes, packOf({{"cat.jpg", "0123456789"}}));
 }
 
-TEST_F(PackRun, EmptyOrMissingListGivesTheEmptyDirectory) {
+TEST_F(PackRun, EmptyListGivesTheEmptyDirectory) {
+  dir_.write("data/flist", "");
+  const ToolRun result = run();
+  EXPECT_EQ(result.output, kFinal);
+  EXPECT_EQ(pack(), std::string(1536, '\0'));
+}
+
+// Run in the wrong directory: nothing is deleted or written, and the old
+// pack stays byte for byte; a missing one stays missing.
+TEST_F(PackRun, MissingListLeavesThePackAsItWas) {
   struct Case {
     const char* name;
     bool dataDir;
-    const char* list;  // null: no list file
+    const char* oldPack;  // null: none
   };
   const Case cases[] = {
-      {"empty list", true, ""},
-      {"no list", true, nullptr},
-      {"no data directory", false, nullptr},
+      {"no list, old pack", true, "old pack bytes"},
+      {"no data directory, old pack", false, "old pack bytes"},
+      {"no data directory, no pack", false, nullptr},
   };
   for (const Case& c : cases) {
     TempDir dir;
     if (c.dataDir) fs::create_directory(dir.path() / "data");
-    if (c.list) dir.write("data/flist", c.list);
+    if (c.oldPack) dir.write("velkoscr", c.oldPack);
     const ToolRun result = runTool(dir.path());
-    EXPECT_EQ(result.exitCode, 0) << c.name;
-    EXPECT_EQ(result.output, kFinal) << c.name;
-    EXPECT_EQ(dir.read("velkoscr"), std::string(1536, '\0')) << c.name;
+    EXPECT_EQ(result.exitCode, 1) << c.name;
+    EXPECT_EQ(result.output, noList(!c.dataDir) + kFinal) << c.name;
+    EXPECT_EQ(dir.exists("velkoscr"), c.oldPack != nullptr) << c.name;
+    if (c.oldPack) {
+      EXPECT_EQ(dir.read("velkoscr"), c.oldPack) << c.name;
+    }
+    size_t entries = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+      (void)entry;
+      ++entries;
+    }
+    EXPECT_EQ(entries, (c.dataDir ? 1u : 0u) + (c.oldPack ? 1u : 0u))
+        << c.name << ": no temporary file left";
   }
 }
 
@@ -116,9 +97,13 @@ TEST_F(PackRun, SeveralFilesChainTheirOffsets) {
   dir_.write("data/b.JPG", "bb");
   dir_.write("data/\xEF\xBB\xBFx", "");
   dir_.write("data/c.jpg", std::string(300000, 'c'));
-  const ToolRun result = run();
-  EXPECT_EQ(result.output, linesOf({"pics/A.jpg", "b.JPG", "b.JPG",
-                                    "\xEF\xBB\xBFx", "c.jpg"}));
+  const ToolRun result = runWithProblems();
+  const std::vector<std::string> names = {"pics/A.jpg", "b.JPG", "b.JPG",
+                                          "\xEF\xBB\xBFx", "c.jpg"};
+  EXPECT_EQ(result.output, passes({"pics/A.jpg", "b.JPG", "b.JPG",
+                                   "b.JPG: same entry name as an earlier file",
+                                   "\xEF\xBB\xBFx", "c.jpg"},
+                                  names));
   EXPECT_EQ(pack(), packOf({{"pics/a.jpg", "aaaa"},
                             {"b.jpg", "bb"},
                             {"b.jpg", "bb"},
@@ -129,7 +114,11 @@ TEST_F(PackRun, SeveralFilesChainTheirOffsets) {
 TEST_F(PackRun, MissingInputIsCreatedEmptyAndTakesNoRoom) {
   dir_.write("data/flist", "gone.jpg\nhere.jpg\n");
   dir_.write("data/here.jpg", "hhh");
-  run();
+  const ToolRun result = runWithProblems();
+  EXPECT_EQ(result.output,
+            passes({"gone.jpg", "gone.jpg: not found; packed with size 0",
+                    "here.jpg"},
+                   {"gone.jpg", "here.jpg"}));
   EXPECT_TRUE(dir_.exists("data/gone.jpg"));
   EXPECT_EQ(dir_.read("data/gone.jpg"), "");
   EXPECT_EQ(pack(), packOf({{"gone.jpg", ""}, {"here.jpg", "hhh"}}));
@@ -143,9 +132,15 @@ TEST_F(PackRun, InputsThatCannotBeOpenedCountAsEmpty) {
   fs::create_directories(dir_.path() / "data" / "sub");
   dir_.write("data/ab", "AB");
   dir_.write("data/last", "L");
-  const ToolRun result = run();
-  EXPECT_EQ(result.output, linesOf({"sub", "", "nodir/x.jpg",
-                                    std::string("ab\0cd", 5), "last"}));
+  const ToolRun result = runWithProblems();
+  const std::string cut("ab\0cd", 5);
+  EXPECT_EQ(result.output,
+            passes({"sub",
+                    "sub: cannot be read (" + isADirectory() +
+                        "); packed with size 0",
+                    "", "(empty line): packed with size 0", "nodir/x.jpg",
+                    "nodir/x.jpg: not found; packed with size 0", cut, "last"},
+                   {"sub", "", "nodir/x.jpg", cut, "last"}));
   EXPECT_EQ(pack(), packOf({{"sub", ""},
                             {"", ""},
                             {"nodir/x.jpg", ""},
@@ -167,17 +162,24 @@ TEST_F(PackRun, DirectoryIsFullAfterThirtyOneEntries) {
   std::string list;
   std::vector<Entry> first31;
   std::string allData;
+  std::vector<std::string> directoryPass, copyPass;
   for (int i = 1; i <= 40; ++i) {
     const std::string name = "f" + std::to_string(i);
     const std::string contents(static_cast<size_t>(i),
                                static_cast<char>('A' + i % 26));
     list += name + "\n";
+    directoryPass.push_back(name);
+    if (i >= 32) {
+      directoryPass.push_back(
+          name + ": no directory slot left; packed without an entry");
+    }
+    copyPass.push_back(name);
     dir_.write("data/" + name, contents);
     if (i <= 31) first31.push_back({name, contents});
     allData += contents;
   }
   dir_.write("data/flist", list);
-  run();
+  EXPECT_EQ(runWithProblems().output, passes(directoryPass, copyPass));
   const std::string bytes = pack();
   // Slots 1 to 31 describe the first 31 files; the data area holds all 40
   // and nothing follows it.
@@ -190,8 +192,9 @@ TEST_F(PackRun, PackThatIsADirectoryIsLeftAlone) {
   dir_.write("data/flist", "a\n");
   dir_.write("data/a", "aaa");
   fs::create_directory(dir_.path() / "velkoscr");
-  const ToolRun result = run();
-  EXPECT_EQ(result.output, linesOf({"a"}));
+  const ToolRun result = runWithProblems();
+  EXPECT_EQ(result.output, "velkoscr: cannot be written (" + isADirectory() +
+                               ")\r\n" + linesOf({"a"}));
   EXPECT_TRUE(fs::is_directory(dir_.path() / "velkoscr"));
 }
 
@@ -211,7 +214,9 @@ TEST_F(PackRun, FilesTooLargeForTheFieldsAreRecordedEmpty) {
                   error);
   if (error) GTEST_SKIP() << "no sparse file here: " << error.message();
   dir_.write("data/small", "s");
-  run();
+  EXPECT_EQ(runWithProblems().output,
+            passes({"huge", "huge: too large; packed with size 0", "small"},
+                   {"huge", "small"}));
   EXPECT_EQ(pack(), packOf({{"huge", ""}, {"small", "s"}}));
 }
 
@@ -225,34 +230,56 @@ class UnprivilegedRun : public PackRun {
     dir_.write("data/flist", "a\n");
     dir_.write("data/a", "aaa");
   }
-  ToolRun runUnprivileged() {
+  ToolRun runUnprivileged(int exitCode = 0) {
     ToolOptions options;
     options.unprivileged = true;
-    return run(options);
+    return run(options, exitCode);
   }
 };
 
+// No temporary file can be made in a read-only directory: the old pack is
+// written in place and cut to the new length.
 TEST_F(UnprivilegedRun, UndeletableButWritableOldPackIsOverwrittenInPlace) {
   dir_.write("velkoscr", std::string(5000, '\xEE'));
   makeWorldWritable(dir_.path() / "velkoscr");
   makeReadOnly(dir_.path());
   const ToolRun result = runUnprivileged();
   EXPECT_EQ(result.output, linesOf({"a"}));
-  const std::string fresh = packOf({{"a", "aaa"}});
-  const std::string bytes = pack();
-  ASSERT_EQ(bytes.size(), 5000u) << "never shortened";
-  EXPECT_EQ(bytes.substr(0, fresh.size()), fresh);
-  EXPECT_EQ(bytes.substr(fresh.size()),
-            std::string(5000 - fresh.size(), '\xEE'));
+  EXPECT_EQ(pack(), packOf({{"a", "aaa"}})) << "no old bytes after the data";
 }
 
 TEST_F(UnprivilegedRun, ReadOnlyOldPackStaysAsItWas) {
   dir_.write("velkoscr", "old pack");
   makeReadOnly(dir_.path() / "velkoscr");
   makeReadOnly(dir_.path());
-  const ToolRun result = runUnprivileged();
-  EXPECT_EQ(result.output, linesOf({"a"}));
+  const ToolRun result = runUnprivileged(1);
+  EXPECT_EQ(
+      result.output,
+      "velkoscr: cannot be written (Permission denied)\r\n" + linesOf({"a"}));
   EXPECT_EQ(pack(), "old pack");
+}
+
+// In a writable directory a read-only old pack is replaced like any other:
+// the directory, not the file, decides whether it may go.
+TEST_F(UnprivilegedRun, ReadOnlyOldPackInAWritableDirectoryIsReplaced) {
+  dir_.write("velkoscr", std::string(5000, '\xEE'));
+  makeReadOnly(dir_.path() / "velkoscr");
+  runUnprivileged();
+  EXPECT_EQ(pack(), packOf({{"a", "aaa"}}));
+}
+
+TEST_F(UnprivilegedRun, UnreadableInputIsSaidAndPackedEmpty) {
+  dir_.write("data/flist", "secret\na\n");
+  dir_.write("data/secret", "sss");
+  fs::permissions(dir_.path() / "data" / "secret", fs::perms::none);
+  const ToolRun result = runUnprivileged(1);
+  EXPECT_EQ(result.output,
+            passes({"secret",
+                    "secret: cannot be read (Permission denied); packed with "
+                    "size 0",
+                    "a"},
+                   {"secret", "a"}));
+  EXPECT_EQ(pack(), packOf({{"secret", ""}, {"a", "aaa"}}));
 }
 
 TEST_F(UnprivilegedRun, ReadOnlyInputIsPackedAsAnyOther) {
@@ -265,8 +292,10 @@ TEST_F(UnprivilegedRun, ReadOnlyInputIsPackedAsAnyOther) {
 
 TEST_F(UnprivilegedRun, UnwritableWorkingDirectoryWritesNoPack) {
   makeReadOnly(dir_.path());
-  const ToolRun result = runUnprivileged();
-  EXPECT_EQ(result.output, linesOf({"a"}));
+  const ToolRun result = runUnprivileged(1);
+  EXPECT_EQ(
+      result.output,
+      "velkoscr: cannot be written (Permission denied)\r\n" + linesOf({"a"}));
   EXPECT_FALSE(dir_.exists("velkoscr"));
 }
 

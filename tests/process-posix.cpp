@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,10 @@ constexpr uid_t kNobody = 65534;
 fs::path toolPath() { return SCRPACK_BINARY; }
 
 bool permissionsApply() { return true; }
+
+std::string systemReason(int posixError, unsigned long) {
+  return ::strerror(posixError);
+}
 
 void makeReadOnly(const fs::path& path) {
   ::chmod(path.c_str(), fs::is_directory(path) ? 0555 : 0444);

@@ -97,9 +97,8 @@ fs::path windowsPath(std::string path) {
 
 std::wstring widen(const std::string& text) {
   if (text.empty()) return std::wstring();
-  const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(),
-                                         static_cast<int>(text.size()),
-                                         nullptr, 0);
+  const int size = ::MultiByteToWideChar(
+      CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(size), L'\0');
   ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
                         &wide[0], size);
@@ -127,6 +126,24 @@ std::wstring quoted(const std::wstring& argument) {
 }  // namespace
 
 fs::path toolPath() { return windowsPath(SCRPACK_BINARY); }
+
+std::string systemReason(int, unsigned long windowsError) {
+  char buffer[512] = {};
+  DWORD n = ::FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      windowsError, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), buffer,
+      sizeof buffer, nullptr);
+  if (n == 0) {
+    n = ::FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        windowsError, 0, buffer, sizeof buffer, nullptr);
+  }
+  std::string text(buffer, n);
+  while (!text.empty() && std::strchr("\r\n. ", text.back()) != nullptr) {
+    text.pop_back();
+  }
+  return text;
+}
 
 // Windows has no unprivileged user to switch to here.
 bool permissionsApply() { return false; }

@@ -41,6 +41,11 @@ std::filesystem::path toolPath();
 // |unprivileged| set (false where the platform has no such users).
 bool permissionsApply();
 
+// The system's words for a failure, as the tool shows them in a problem
+// line: for the errno value |posixError| on POSIX, for the system error
+// code |windowsError| on Windows (in wine's words under wine).
+std::string systemReason(int posixError, unsigned long windowsError);
+
 // Makes |path| readable and enterable but not writable by anyone.
 void makeReadOnly(const std::filesystem::path& path);
 // Makes |path| writable by everyone, for a tool running unprivileged.

@@ -40,6 +40,8 @@ mkdir -p "$work/data"
 # sequence that would clear the screen if it reached the terminal raw.
 printf 'one\a.jpg\r\ntw\to\a\r\n\033[2J\a\r\nabc\bX\a\r\n' > "$work/data/flist"
 printf 'A' > "$work/data/one"$'\a'".jpg"
+# The other names exist too (empty), so that no problem line is printed.
+touch "$work/data/"$'tw\to\a' "$work/data/"$'\033[2J\a' "$work/data/"$'abc\bX\a'
 
 run_in_pane ""
 echo "$screen" | sed 's/^/  | /'
@@ -78,6 +80,45 @@ for signal in HUP TERM; do
     grep -q 'Jpeg files are packed to velkoscr' "$work/quiet/out"
   check "SIG$signal: the pack was written" \
     test "$(stat -c %s "$work/quiet/velkoscr")" = 1536
+done
+
+# Every signal that ends the run puts the terminal back as it found it. An
+# interrupt, a termination request or a hang-up during the packing ends the
+# run at once with 128 + the signal, keeps the old pack and leaves no
+# temporary file; the others end the process by their default action. The
+# names ring the bell, so the packing lasts seconds; the signal comes as
+# soon as the first name shows.
+rm -rf "$work/signal" && mkdir -p "$work/signal/data"
+for i in $(seq 1 20); do printf 'n%02d\a\r\n' "$i"; done > "$work/signal/data/flist"
+for signal in INT TERM HUP QUIT ABRT USR1 ALRM; do
+  rm -f "$work/signal/"{before,after,status,pid}
+  printf 'old pack' > "$work/signal/velkoscr"
+  [[ -n $socket ]] && tmux -L "$socket" kill-server 2>/dev/null
+  socket="scrpack-signal-$$-$RANDOM"
+  tmux -L "$socket" -f /dev/null new-session -d -x 60 -y 12 \
+    "cd '$work/signal' && clear && stty -g > before && \
+     (echo \$BASHPID > pid; exec env -u DISPLAY LC_ALL=C.UTF-8 '$binary'); \
+     echo \$? > status; stty -g > after; sleep 60"
+  for _ in $(seq 200); do
+    [[ -s $work/signal/pid ]] && tmux -L "$socket" capture-pane -p | grep -q n01 && break
+    sleep 0.05
+  done
+  kill -s "$signal" "$(cat "$work/signal/pid")"
+  for _ in $(seq 200); do
+    [[ -s $work/signal/after ]] && break
+    sleep 0.05
+  done
+  number=$(kill -l "$signal")
+  check "SIG$signal: exit status 128 + $number" \
+    test "$(cat "$work/signal/status" 2>/dev/null)" = $((128 + number))
+  check "SIG$signal: the terminal as before" \
+    cmp -s "$work/signal/before" "$work/signal/after"
+  check "SIG$signal: the old pack kept" \
+    test "$(cat "$work/signal/velkoscr")" = "old pack"
+  if [[ $signal == INT || $signal == TERM || $signal == HUP ]]; then
+    check "SIG$signal: no temporary file left" \
+      test -z "$(ls "$work/signal" | grep '^velkoscr\.')"
+  fi
 done
 
 finish_checks

@@ -33,6 +33,8 @@ run_command=(env "${wine_command[@]:0:$last}" "DISPLAY=$DISPLAY" "${wine_command
 mkdir -p "$work/data"
 # Wine creates files slowly: few names keep the packing short.
 for i in $(seq 1 10); do printf 'name%02d.jpg\r\n' "$i"; done > "$work/data/flist"
+# All of them exist, so no problem line joins the status lines.
+for i in $(seq 1 9); do : > "$work/data/$(printf 'name%02d.jpg' "$i")"; done
 head -c 5000 /dev/zero > "$work/data/name10.jpg"
 
 # Starts the tool and waits for its window; sets $window.

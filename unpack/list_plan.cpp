@@ -20,9 +20,8 @@ std::string listPathIn(const std::string& dir) { return below(dir, kListPath); }
 bool planFromList(const std::string& dir, std::vector<PlannedEntry>* plan) {
   plan->clear();
   const std::string listPath = listPathIn(dir);
-  if (!platform::openFile(listPath, platform::OpenMode::kRead)) return false;
   ListReader list;
-  list.open(listPath);
+  if (!list.open(listPath)) return false;
   int64_t dataOffset = kDirectoryLength;
   for (int slot = 1; slot < kSlotCount && !list.atEnd(); ++slot) {
     PlannedEntry entry;
@@ -36,10 +35,14 @@ bool planFromList(const std::string& dir, std::vector<PlannedEntry>* plan) {
     while (nameLength > 0 && stored.name[nameLength - 1] == 0) --nameLength;
     entry.storedName.assign(reinterpret_cast<const char*>(stored.name),
                             nameLength);
-    const auto file = platform::openFile(
-        below(dir, inputPath(entry.listedName)), platform::OpenMode::kRead);
+    // A name the packer cut for its length is never opened: size 0.
+    const platform::OpenResult input =
+        list.nameCut()
+            ? platform::OpenResult()
+            : platform::openFile(below(dir, inputPath(entry.listedName)),
+                                 platform::OpenMode::kRead);
     entry.offset = static_cast<int32_t>(dataOffset);
-    entry.size = fittedSize(dataOffset, file ? file->length() : 0);
+    entry.size = fittedSize(dataOffset, input.file ? input.file->length() : 0);
     dataOffset += entry.size;
     plan->push_back(entry);
   }
@@ -48,8 +51,10 @@ bool planFromList(const std::string& dir, std::vector<PlannedEntry>* plan) {
 
 bool readPlannedFile(const std::string& dir, const PlannedEntry& entry,
                      std::vector<unsigned char>* bytes) {
-  const auto file = platform::openFile(below(dir, inputPath(entry.listedName)),
-                                       platform::OpenMode::kRead);
+  const std::unique_ptr<platform::FileHandle> file =
+      platform::openFile(below(dir, inputPath(entry.listedName)),
+                         platform::OpenMode::kRead)
+          .file;
   if (!file) return false;
   const size_t limit = static_cast<size_t>(entry.size) + 1;
   bytes->resize(limit);
