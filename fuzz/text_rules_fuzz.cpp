@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     scrpack::printText(surface, data + at, count, [&bells] { ++bells; });
     FUZZ_CHECK(!surface.printing());
     surface.checkCursor();
-    if (surface.pendingWrap()) {
+    if (surface.cursor().pendingWrap) {
       FUZZ_CHECK(surface.cursor().column == surface.columns() - 1 &&
                  surface.cursor().row == surface.rows() - 1);
     }
