@@ -20,6 +20,15 @@ const char kFinalLine[] = "Jpeg files are packed to velkoscr";
 
 namespace {
 
+// The status window the run asks for: 640 x 480 pixels of 32 bits, one
+// page, no option flags, and the display's own refresh rate.
+constexpr int32_t kWindowWidth = 640;
+constexpr int32_t kWindowHeight = 480;
+constexpr int32_t kWindowBitsPerPixel = 32;
+constexpr int32_t kWindowPages = 1;
+constexpr int32_t kWindowFlags = 0;
+constexpr int32_t kDisplaysRefreshRate = 0;
+
 // Input files: a missing one is created empty, but only inside data/.
 constexpr unsigned kInputFlags = platform::kCreateBeneath;
 
@@ -220,7 +229,8 @@ int Run::run() {
 }  // namespace
 
 int runPacking(StatusOutput& status) {
-  status.open(640, 480, 32, 1, 0, 0);
+  status.open(kWindowWidth, kWindowHeight, kWindowBitsPerPixel, kWindowPages,
+              kWindowFlags, kDisplaysRefreshRate);
   int exitStatus;
   {
     // Until the pack is in place, an interrupt ends the run at once and
