@@ -17,10 +17,6 @@
 namespace scrpack {
 namespace test {
 
-namespace {
-constexpr uid_t kNobody = 65534;
-}
-
 GatedRun::GatedRun(const std::filesystem::path& workDir, size_t allowed,
                    const ToolOptions& options) {
   int pipe[2];
@@ -40,32 +36,11 @@ GatedRun::GatedRun(const std::filesystem::path& workDir, size_t allowed,
     ::close(pipe[1]);
     return;
   }
-  const std::string binary =
-      (options.program.empty() ? toolPath() : options.program).string();
-  std::vector<char*> argv{const_cast<char*>(binary.c_str())};
-  for (const std::string& argument : options.arguments) {
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  }
-  argv.push_back(nullptr);
+  ToolCommand command(options);
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int in = ::open("/dev/null", O_RDWR);
-    if (in < 0 || ::chdir(workDir.c_str()) != 0) ::_exit(101);
-    ::dup2(in, 0);
-    ::dup2(pipe[1], 1);
-    ::dup2(in, 2);
-    ::unsetenv("DISPLAY");
-    for (const std::string& entry : options.environment) {
-      ::putenv(const_cast<char*>(entry.c_str()));
-    }
-    if (options.unprivileged && ::geteuid() == 0) {
-      if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 ||
-          ::setuid(kNobody) != 0) {
-        ::_exit(102);
-      }
-    }
-    ::execv(binary.c_str(), argv.data());
-    ::_exit(103);
+    command.execInChild(workDir, in, pipe[1], in);
   }
   ::close(pipe[1]);
   read_ = pipe[0];

@@ -34,6 +34,26 @@ struct ToolRun {
 ToolRun runTool(const std::filesystem::path& workDir,
                 const ToolOptions& options = ToolOptions());
 
+// POSIX only: a run of a tool made ready before a fork, so that the child
+// runs it without allocating.
+class ToolCommand {
+ public:
+  explicit ToolCommand(const ToolOptions& options);
+  ToolCommand(const ToolCommand&) = delete;
+  ToolCommand& operator=(const ToolCommand&) = delete;
+
+  // In a child just forked: puts |in|, |out| and |err| on descriptors 0 to
+  // 2, enters |workDir|, sets the environment, becomes an unprivileged user
+  // if the options ask for it, and runs the tool. Never returns.
+  [[noreturn]] void execInChild(const std::filesystem::path& workDir, int in,
+                                int out, int err);
+
+ private:
+  const ToolOptions& options_;
+  std::string binary_;
+  std::vector<char*> argv_;
+};
+
 // The path of the scrpack binary under test.
 std::filesystem::path toolPath();
 
