@@ -26,7 +26,8 @@ class Console {
   // a console, and prints are written unchanged with writeRaw().
   virtual TextSurface* surface() = 0;
   // Writes all |size| bytes to standard output; a failed write drops the
-  // rest.
+  // rest. May be called on another thread than the rest, one call at a
+  // time.
   virtual void writeRaw(const unsigned char* bytes, size_t size) = 0;
   // Appends the code of every key press waiting in the console's input,
   // and kCloseRequest for every close notice that came since the last call.
