@@ -40,6 +40,13 @@ void ConsoleBackEnd::print(const unsigned char* bytes, size_t size) {
   redirected_->append(bytes, size);
 }
 
+void ConsoleBackEnd::beginLine() {
+  start();
+  console_->beginLine();
+}
+
+void ConsoleBackEnd::endLine() { console_->endLine(); }
+
 void ConsoleBackEnd::flush() {
   if (redirected_) redirected_->flush();
 }

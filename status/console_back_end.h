@@ -32,6 +32,9 @@ class ConsoleBackEnd {
   // Takes over the console (keys without echo); later calls do nothing.
   void start();
   void print(const unsigned char* bytes, size_t size);
+  // Around the prints of one status line: see Console::beginLine().
+  void beginLine();
+  void endLine();
   // Writes out redirected text still held for a larger write.
   void flush();
   // Whether a key or a close notice came since the last test; clears that.

@@ -45,10 +45,14 @@ int StatusOutput::open(int32_t width, int32_t height, int32_t bitsPerPixel,
 }
 
 void StatusOutput::printLine(const std::string& text) {
+  // A terminal gets the line in one write, not one per print.
+  const bool console = !windowOpen_;
+  if (console) console_->beginLine();
   if (!text.empty()) {
     print(reinterpret_cast<const unsigned char*>(text.data()), text.size());
   }
   print(kLineEnd, sizeof kLineEnd);
+  if (console) console_->endLine();
 }
 
 void StatusOutput::print(const unsigned char* bytes, size_t size) {

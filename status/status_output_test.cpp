@@ -72,6 +72,8 @@ TEST(StatusOutput, TerminalConsoleFollowsTheTextRules) {
   rig.output->printLine("next");
   EXPECT_EQ(rig.console->surface_.pieces,
             (std::vector<std::string>{"(0,0)ab      q", "(0,1)next"}));
+  EXPECT_EQ(rig.console->lines, "[2][4]")
+      << "each line's two prints between its bounds, for one write";
 }
 
 TEST(StatusOutput, OpenWindowTakesThePrintsAndTheKeyTestsUntilClose) {
@@ -82,6 +84,7 @@ TEST(StatusOutput, OpenWindowTakesThePrintsAndTheKeyTestsUntilClose) {
   rig.output->printLine("name");
   EXPECT_EQ(rig.window->surface.pieces, std::vector<std::string>{"(0,0)name"});
   EXPECT_TRUE(rig.console->raw.empty());
+  EXPECT_TRUE(rig.console->lines.empty());
 
   rig.window->keyDown = true;
   rig.output->pause(1500);
