@@ -114,6 +114,7 @@ void StatusWindow::refreshUntilStopped(DisplayMethod& method) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kRefreshIntervalMs));
     std::lock_guard<FrameLock> guard(frame_->lock());
     if (active_ || !fullScreen_) {
+      text_->paint();
       method.present(*frame_);
       frame_->clearMarks();
     }

@@ -165,6 +165,7 @@ TEST_F(WindowedRun, NoKeyGivesTheWholePauseWithEveryLineShown) {
     for (const std::string& name : listedNames()) printLine(name);
   }
   printLine(kFinal);
+  text.paint();
   std::vector<uint32_t> expected = frame.picture();
   for (uint32_t& p : expected) p &= 0xFFFFFFu;
   EXPECT_TRUE(shown == expected) << "the window does not show the last lines";
