@@ -3,9 +3,8 @@
 // Only the window thread calls Xlib. A display that fails or goes away must
 // not end the process: Xlib's I/O error exit is replaced, the method then
 // counts as lost, and from there on no request is sent.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/cursorfont.h>
+#include <stdlib.h>
 
 #include <atomic>
 
@@ -13,6 +12,7 @@
 #include "status/frame.h"
 #include "status/key_rules.h"
 #include "status/window_rules.h"
+#include "status/x11_library.h"
 #include "status/x11_picture.h"
 #include "status/x11_queries.h"
 
@@ -47,6 +47,7 @@ class X11Display final : public DisplayMethod {
     disconnect();
   }
 
+  bool reachable() const override;
   bool connect() override;
   void suspendScreenSaver() override;
   void resumeScreenSaver() override;
@@ -105,8 +106,16 @@ class X11Display final : public DisplayMethod {
       saverExposures_ = 0;
 };
 
+// Without DISPLAY, Xlib has no server to open; finding that out costs
+// nothing, whereas loading Xlib to be told so does.
+bool X11Display::reachable() const {
+  const char* name = ::getenv("DISPLAY");
+  return name != nullptr && name[0] != '\0';
+}
+
 bool X11Display::connect() {
   if (display_) return !lost_;
+  if (!loadX11Library()) return false;
   XInitThreads();
   XSetErrorHandler(countProtocolError);
   XSetIOErrorHandler(quietIoError);

@@ -46,6 +46,10 @@ class DisplayMethod {
   static std::vector<std::unique_ptr<DisplayMethod>> CreateAll();
   virtual ~DisplayMethod() = default;
 
+  // Whether a window system may be there to reach, found out without
+  // loading or starting anything; false only when connect() would surely
+  // fail, and the attempt is then not made at all.
+  virtual bool reachable() const { return true; }
   // Reaches the window system; false when there is none to reach.
   virtual bool connect() = 0;
   // Reads the screen-saver setting, keeps it, and switches the screen

@@ -44,6 +44,8 @@ int StatusWindow::open(int32_t width, int32_t height, int32_t bitsPerPixel,
 }
 
 bool StatusWindow::tryOpen(DisplayMethod& method, DisplayForm form) {
+  // No thread for a window system that is surely not there.
+  if (!method.reachable()) return false;
   {
     std::lock_guard<std::mutex> guard(attemptMutex_);
     attempt_ = Attempt::kStarting;

@@ -1,11 +1,10 @@
 #include "status/x11_picture.h"
 
-#include <X11/Xutil.h>
-
 #include <cstdint>
 #include <cstring>
 
 #include "status/frame.h"
+#include "status/x11_library.h"
 
 namespace scrpack {
 namespace {

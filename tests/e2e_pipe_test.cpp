@@ -82,6 +82,29 @@ TEST(PipedRun, ReaderSeesProgressWhileLargeFilesAreStillBeingCopied) {
   EXPECT_EQ(fs::file_size(dir.path() / "velkoscr"), 1537u + (512u << 20));
 }
 
+TEST(PipedRun, WithoutADisplayNoX11LibraryIsLoaded) {
+  // Read in the final pause, while the process is still there.
+  TempDir dir;
+  dir.write("data/flist", "a.jpg\r\n");
+  pid_t pid = -1;
+  const int fd = startWithPipe(dir.path(), &pid);
+  ASSERT_GE(fd, 0);
+  std::string seen;
+  while (seen.find(kFinal) == std::string::npos) {
+    const std::string more = readSome(fd);
+    if (more.empty()) break;
+    seen += more;
+  }
+  const std::string maps = readFile("/proc/" + std::to_string(pid) + "/maps");
+  int status = 0;
+  ::close(fd);
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_NE(seen.find(kFinal), std::string::npos) << seen;
+  ASSERT_NE(maps.find("libc"), std::string::npos) << "read too late";
+  EXPECT_EQ(maps.find("libX11"), std::string::npos) << maps;
+  EXPECT_EQ(maps.find("libxcb"), std::string::npos) << maps;
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace scrpack
