@@ -54,6 +54,7 @@ class X11Display final : public DisplayMethod {
   bool open(DisplayForm form, const std::string& title, int width,
             int height) override;
   void present(const Frame& frame) override;
+  void show() override;
   bool pumpMessages(DisplayEvents& events) override;
   void close() override;
   void disconnect() override;
@@ -259,9 +260,12 @@ void X11Display::describeWindow(const std::string& title, DisplayForm form) {
 }
 
 void X11Display::present(const Frame& frame) {
+  if (usable() && window_) picture_.convertChangedRows(frame);
+}
+
+void X11Display::show() {
   if (!usable() || !window_) return;
-  if (picture_.putChangedRows(frame, display_, window_, gc_, pictureX_,
-                              pictureY_)) {
+  if (picture_.putConvertedRows(display_, window_, gc_, pictureX_, pictureY_)) {
     XFlush(display_);
   }
 }

@@ -114,17 +114,20 @@ void StatusWindow::windowThread(DisplayMethod* method, DisplayForm form) {
 void StatusWindow::refreshUntilStopped(DisplayMethod& method) {
   while (running_) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kRefreshIntervalMs));
-    std::lock_guard<FrameLock> guard(frame_->lock());
-    if (active_ || !fullScreen_) {
-      text_->paint();
-      method.present(*frame_);
-      frame_->clearMarks();
+    {
+      std::lock_guard<FrameLock> guard(frame_->lock());
+      if (active_ || !fullScreen_) {
+        text_->paint();
+        method.present(*frame_);
+        frame_->clearMarks();
+      }
+      if (!method.pumpMessages(*this)) return;
+      if (switchRequested_) {
+        switchRequested_ = false;
+        if (!switchFullScreen(method)) return;
+      }
     }
-    if (!method.pumpMessages(*this)) return;
-    if (switchRequested_) {
-      switchRequested_ = false;
-      if (!switchFullScreen(method)) return;
-    }
+    method.show();
   }
 }
 

@@ -27,7 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kNames = 3000;
+constexpr int kNames = 10000;
 constexpr size_t kBigSize = 8 << 20;
 constexpr size_t kPackSize = 1536 + kBigSize;
 const char kTitle[] = "scrpack";
