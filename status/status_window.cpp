@@ -113,7 +113,12 @@ void StatusWindow::windowThread(DisplayMethod* method, DisplayForm form) {
 
 void StatusWindow::refreshUntilStopped(DisplayMethod& method) {
   while (running_) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kRefreshIntervalMs));
+    {
+      std::unique_lock<std::mutex> lock(stopMutex_);
+      stopRequested_.wait_for(lock,
+                              std::chrono::milliseconds(kRefreshIntervalMs),
+                              [this] { return !running_; });
+    }
     {
       std::lock_guard<FrameLock> guard(frame_->lock());
       if (active_ || !fullScreen_) {
@@ -161,7 +166,11 @@ bool StatusWindow::keyTest() {
 
 void StatusWindow::close() {
   if (!open_) return;
-  running_ = false;
+  {
+    std::lock_guard<std::mutex> guard(stopMutex_);
+    running_ = false;
+  }
+  stopRequested_.notify_all();
   // The window thread needs the lock to finish its cycle.
   frame_->lock().releaseIfHeld();
   thread_.join();

@@ -193,8 +193,11 @@ TEST_F(WindowedRun, CloseButtonEndsThePauseAndTheWindowStaysToTheEnd) {
   const XID window = waitForWindow(client);
   client.sendDeleteWindow(window);
   const double closeAt = now();
+  // A few refresh cycles: the tool has taken the request, and the window
+  // must outlast it while the packing goes on.
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_TRUE(client.viewable(window)) << "closed by the close button";
   const double packedAt = waitUntilPacked();
-  EXPECT_TRUE(client.viewable(window));
   ToolRun result;
   const double exitAt = finish(&result);
   EXPECT_LT(closeAt, packedAt)
