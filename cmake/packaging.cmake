@@ -101,8 +101,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # The run-time libraries, found by dpkg-shlibdeps from the programs.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  if(SCRPACK_DEBIAN_EXTRA_DEPENDS)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${SCRPACK_DEBIAN_EXTRA_DEPENDS}")
-  endif()
+  # Xlib is loaded only when a display is named, so dpkg-shlibdeps cannot
+  # see it: without it the status lines go to the console.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libx11-6, libxrandr2")
 endif()
 include(CPack)

@@ -44,6 +44,9 @@ constexpr int kFatalSignals[] = {SIGINT,  SIGQUIT,   SIGABRT, SIGUSR1,  SIGUSR2,
 struct termios g_savedMode;
 std::atomic<bool> g_rawMode{false};
 std::atomic<int> g_closeNotices{0};
+// Set when the terminal's size may have changed; the size is read again at
+// the next print. Set at start, so the first print reads it.
+std::atomic<bool> g_resized{true};
 
 void applyRawMode() {
   struct termios raw = g_savedMode;
@@ -58,6 +61,8 @@ void restoreMode() {
 }
 
 void onCloseNotice(int) { ++g_closeNotices; }
+
+void onResize(int) { g_resized = true; }
 
 void onFatalSignal(int sig) {
   restoreMode();
@@ -114,8 +119,8 @@ class TerminalSurface final : public TextSurface {
 
   void beginPrint() override {
     struct winsize size;
-    if (::ioctl(kOut, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 &&
-        size.ws_row > 0) {
+    if (g_resized.exchange(false) && ::ioctl(kOut, TIOCGWINSZ, &size) == 0 &&
+        size.ws_col > 0 && size.ws_row > 0) {
       columns_ = size.ws_col;
       rows_ = size.ws_row;
     }
@@ -146,9 +151,25 @@ class TerminalSurface final : public TextSurface {
   }
 
   void endPrint() override {
+    if (held_) {
+      // Every piece and scroll starts by placing the cursor itself.
+      heldPrint_ = true;
+      return;
+    }
     appendCursorMove(cursor_.column, cursor_.row, &out_);
     writeAll(kOut, out_.data(), out_.size());
     out_.clear();
+  }
+
+  // While held, the prints' output is gathered and goes out in one write
+  // when released.
+  void hold() { held_ = true; }
+  void release() {
+    held_ = false;
+    if (heldPrint_) {
+      heldPrint_ = false;
+      endPrint();
+    }
   }
 
  private:
@@ -201,6 +222,8 @@ class TerminalSurface final : public TextSurface {
   int columns_ = 80;
   int rows_ = 24;
   bool placed_ = false;
+  bool held_ = false;
+  bool heldPrint_ = false;  // a print ended while held
   std::string out_;
 };
 
@@ -262,6 +285,7 @@ class PosixConsole final : public Console {
     utf8_ = codeset && ::strcmp(codeset, "UTF-8") == 0;
     keyboard_ = g_rawMode;
     if (::isatty(kOut)) {
+      installHandler(SIGWINCH, onResize);
       surface_ = std::make_unique<TerminalSurface>(utf8_, keyboard_, &input_);
     }
   }
@@ -269,6 +293,12 @@ class PosixConsole final : public Console {
   ~PosixConsole() override { restoreMode(); }
 
   TextSurface* surface() override { return surface_.get(); }
+  void beginLine() override {
+    if (surface_) surface_->hold();
+  }
+  void endLine() override {
+    if (surface_) surface_->release();
+  }
 
   void writeRaw(const unsigned char* bytes, size_t size) override {
     writeAll(kOut, reinterpret_cast<const char*>(bytes), size);

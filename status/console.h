@@ -26,8 +26,13 @@ class Console {
   // a console, and prints are written unchanged with writeRaw().
   virtual TextSurface* surface() = 0;
   // Writes all |size| bytes to standard output; a failed write drops the
-  // rest.
+  // rest. May be called on another thread than the rest, one call at a
+  // time.
   virtual void writeRaw(const unsigned char* bytes, size_t size) = 0;
+  // A status line's prints come between these two calls; a terminal may
+  // send their output in one write at endLine().
+  virtual void beginLine() {}
+  virtual void endLine() {}
   // Appends the code of every key press waiting in the console's input,
   // and kCloseRequest for every close notice that came since the last call.
   virtual void takeKeys(std::vector<uint32_t>* codes) = 0;

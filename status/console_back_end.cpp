@@ -11,7 +11,8 @@ ConsoleBackEnd::ConsoleBackEnd(std::unique_ptr<Console> console,
     : console_(std::move(console)), bell_(std::move(bell)) {}
 
 ConsoleBackEnd::~ConsoleBackEnd() {
-  if (console_) flush();
+  // Writes what is held while the console is still there.
+  redirected_.reset();
 }
 
 void ConsoleBackEnd::start() {
@@ -26,19 +27,28 @@ void ConsoleBackEnd::print(const unsigned char* bytes, size_t size) {
     return;
   }
   // Redirected output gets the bytes as they are; no text rule applies.
-  // They go out a line at a time: a status line and its CR LF are two
-  // prints, and one write for both halves what a reader is woken for.
-  redirected_.append(reinterpret_cast<const char*>(bytes), size);
-  if (redirected_.back() == '\n' || redirected_.size() >= kRedirectedChunk) {
-    flush();
+  // They go out in large writes: a write per status line costs a run over
+  // many small files more than the files themselves, and wakes a reader
+  // for every line.
+  if (!redirected_) {
+    Console* console = console_.get();
+    redirected_ = std::make_unique<BatchedOutput>(
+        [console](const unsigned char* text, size_t length) {
+          console->writeRaw(text, length);
+        });
   }
+  redirected_->append(bytes, size);
 }
 
+void ConsoleBackEnd::beginLine() {
+  start();
+  console_->beginLine();
+}
+
+void ConsoleBackEnd::endLine() { console_->endLine(); }
+
 void ConsoleBackEnd::flush() {
-  if (redirected_.empty()) return;
-  console_->writeRaw(reinterpret_cast<const unsigned char*>(redirected_.data()),
-                     redirected_.size());
-  redirected_.clear();
+  if (redirected_) redirected_->flush();
 }
 
 bool ConsoleBackEnd::keyTest() {

@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
+#include "status/batched_output.h"
 #include "status/console.h"
 #include "status/key_ring.h"
 #include "status/text_rules.h"
@@ -32,7 +32,10 @@ class ConsoleBackEnd {
   // Takes over the console (keys without echo); later calls do nothing.
   void start();
   void print(const unsigned char* bytes, size_t size);
-  // Writes out redirected text still held for the end of its line.
+  // Around the prints of one status line: see Console::beginLine().
+  void beginLine();
+  void endLine();
+  // Writes out redirected text still held for a larger write.
   void flush();
   // Whether a key or a close notice came since the last test; clears that.
   bool keyTest();
@@ -40,13 +43,12 @@ class ConsoleBackEnd {
   const KeyRing<kConsoleKeySlots>& keys() const { return keys_; }
 
  private:
-  static constexpr size_t kRedirectedChunk = 64 * 1024;
-
   std::unique_ptr<Console> console_;
   BellFunction bell_;
   KeyRing<kConsoleKeySlots> keys_;
   std::vector<uint32_t> incoming_;
-  std::string redirected_;  // redirected bytes not yet written
+  // Made with the first redirected print; goes before console_.
+  std::unique_ptr<BatchedOutput> redirected_;
 };
 
 }  // namespace scrpack

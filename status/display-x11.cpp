@@ -3,9 +3,8 @@
 // Only the window thread calls Xlib. A display that fails or goes away must
 // not end the process: Xlib's I/O error exit is replaced, the method then
 // counts as lost, and from there on no request is sent.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/cursorfont.h>
+#include <stdlib.h>
 
 #include <atomic>
 
@@ -13,6 +12,7 @@
 #include "status/frame.h"
 #include "status/key_rules.h"
 #include "status/window_rules.h"
+#include "status/x11_library.h"
 #include "status/x11_picture.h"
 #include "status/x11_queries.h"
 
@@ -47,12 +47,14 @@ class X11Display final : public DisplayMethod {
     disconnect();
   }
 
+  bool reachable() const override;
   bool connect() override;
   void suspendScreenSaver() override;
   void resumeScreenSaver() override;
   bool open(DisplayForm form, const std::string& title, int width,
             int height) override;
   void present(const Frame& frame) override;
+  void show() override;
   bool pumpMessages(DisplayEvents& events) override;
   void close() override;
   void disconnect() override;
@@ -105,8 +107,16 @@ class X11Display final : public DisplayMethod {
       saverExposures_ = 0;
 };
 
+// Without DISPLAY, Xlib has no server to open; finding that out costs
+// nothing, whereas loading Xlib to be told so does.
+bool X11Display::reachable() const {
+  const char* name = ::getenv("DISPLAY");
+  return name != nullptr && name[0] != '\0';
+}
+
 bool X11Display::connect() {
   if (display_) return !lost_;
+  if (!loadX11Library()) return false;
   XInitThreads();
   XSetErrorHandler(countProtocolError);
   XSetIOErrorHandler(quietIoError);
@@ -250,9 +260,12 @@ void X11Display::describeWindow(const std::string& title, DisplayForm form) {
 }
 
 void X11Display::present(const Frame& frame) {
+  if (usable() && window_) picture_.convertChangedRows(frame);
+}
+
+void X11Display::show() {
   if (!usable() || !window_) return;
-  if (picture_.putChangedRows(frame, display_, window_, gc_, pictureX_,
-                              pictureY_)) {
+  if (picture_.putConvertedRows(display_, window_, gc_, pictureX_, pictureY_)) {
     XFlush(display_);
   }
 }

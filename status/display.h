@@ -46,6 +46,10 @@ class DisplayMethod {
   static std::vector<std::unique_ptr<DisplayMethod>> CreateAll();
   virtual ~DisplayMethod() = default;
 
+  // Whether a window system may be there to reach, found out without
+  // loading or starting anything; false only when connect() would surely
+  // fail, and the attempt is then not made at all.
+  virtual bool reachable() const { return true; }
   // Reaches the window system; false when there is none to reach.
   virtual bool connect() = 0;
   // Reads the screen-saver setting, keeps it, and switches the screen
@@ -62,9 +66,13 @@ class DisplayMethod {
   virtual bool open(DisplayForm form, const std::string& title, int width,
                     int height) = 0;
   // Converts the rows of |frame| whose changed marks are set into the
-  // method's own copy of the picture and puts them on the screen. The
-  // marks are the caller's to clear.
+  // method's own copy of the picture and puts them on the screen, or leaves
+  // the putting to show(). The marks are the caller's to clear.
   virtual void present(const Frame& frame) = 0;
+  // Puts on the screen what present() converted and left. Called once the
+  // frame lock is released: it reads only the method's own copy, and the
+  // packing run need not wait while the window system takes the picture.
+  virtual void show() {}
   // Handles every waiting message of the window, reporting to |events|;
   // repaint requests are served from the method's copy. False once the
   // window system has gone away for good.

@@ -34,6 +34,7 @@ int StatusOutput::open(int32_t width, int32_t height, int32_t bitsPerPixel,
   if (windowOpen_) return 0;
   if (window_ && window_->open(width, height, bitsPerPixel, pages, flags,
                                refreshRate) == 0) {
+    console_->flush();  // anything printed before comes first
     windowOpen_ = true;
     window_->text().resetCursor();
     return 0;
@@ -44,10 +45,14 @@ int StatusOutput::open(int32_t width, int32_t height, int32_t bitsPerPixel,
 }
 
 void StatusOutput::printLine(const std::string& text) {
+  // A terminal gets the line in one write, not one per print.
+  const bool console = !windowOpen_;
+  if (console) console_->beginLine();
   if (!text.empty()) {
     print(reinterpret_cast<const unsigned char*>(text.data()), text.size());
   }
   print(kLineEnd, sizeof kLineEnd);
+  if (console) console_->endLine();
 }
 
 void StatusOutput::print(const unsigned char* bytes, size_t size) {
@@ -60,6 +65,8 @@ void StatusOutput::print(const unsigned char* bytes, size_t size) {
 }
 
 void StatusOutput::pause(int32_t milliseconds) {
+  // Whatever the pause's length, the reader sees everything before it.
+  if (!windowOpen_) console_->flush();
   pauseFor(milliseconds, sleep_, [this] {
     return windowOpen_ ? window_->keyTest() : console_->keyTest();
   });

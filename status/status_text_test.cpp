@@ -40,7 +40,7 @@ class StatusTextTest : public ::testing::Test {
     for (int y = 0; y < 8; ++y) {
       for (int x = 0; x < 8; ++x) {
         const uint32_t want = (glyph[y] >> x) & 1 ? kOpaqueWhite : kOpaqueBlack;
-        const uint32_t got = frame_.row(row * 8 + y)[column * 8 + x];
+        const uint32_t got = painted().row(row * 8 + y)[column * 8 + x];
         if (got != want) {
           return ::testing::AssertionFailure()
                  << "cell (" << column << "," << row << ") pixel (" << x << ","
@@ -73,6 +73,12 @@ class StatusTextTest : public ::testing::Test {
 
   void clearMarks() { frame_.clearMarks(); }
 
+  // The frame as the next refresh shows it.
+  const Frame& painted() {
+    text_.paint();
+    return frame_;
+  }
+
   Frame frame_;
   PlacedText text_;
   int lockHeldAtBell_ = -1;
@@ -90,9 +96,9 @@ TEST_F(StatusTextTest, GlyphReplacesTheWholeCell) {
   EXPECT_TRUE(cellShows(3, 2, 'A'));
   EXPECT_TRUE(cellShows(4, 2, 0xDB));
   // The neighbours keep what they had.
-  EXPECT_EQ(frame_.row(16)[2 * 8 + 7], kRed);
-  EXPECT_EQ(frame_.row(16)[5 * 8], kRed);
-  EXPECT_EQ(frame_.row(15)[3 * 8], kRed);
+  EXPECT_EQ(painted().row(16)[2 * 8 + 7], kRed);
+  EXPECT_EQ(painted().row(16)[5 * 8], kRed);
+  EXPECT_EQ(painted().row(15)[3 * 8], kRed);
 }
 
 TEST_F(StatusTextTest, PrintMarksExactlyTheRowsItTouched) {
@@ -120,7 +126,8 @@ TEST_F(StatusTextTest, ScrollMovesPixelsAndBlanksTheBottom) {
   for (int k : {60, 61, 1000}) {
     printLine("again");
     text_.scrollUp(k);
-    for (uint32_t pixel : frame_.picture()) ASSERT_EQ(pixel, kOpaqueBlack) << k;
+    for (uint32_t pixel : painted().picture())
+      ASSERT_EQ(pixel, kOpaqueBlack) << k;
   }
 }
 
@@ -182,7 +189,7 @@ TEST_F(StatusTextTest, ZeroAndFfAreBlankAndOtherControlBytesAreGlyphs) {
   for (int column = 0; column < 2; ++column) {
     for (int y = 0; y < 8; ++y) {
       for (int x = 0; x < 8; ++x) {
-        ASSERT_EQ(frame_.row(y)[column * 8 + x], kOpaqueBlack);
+        ASSERT_EQ(painted().row(y)[column * 8 + x], kOpaqueBlack);
       }
     }
   }
@@ -198,6 +205,44 @@ TEST_F(StatusTextTest, BellSoundsWithTheFrameLockHeld) {
   EXPECT_EQ(lockHeldAtBell_, 1) << "a refresh must wait for the whole print";
   EXPECT_EQ(frame_.lock().nesting(), 0) << "released at the end of the print";
   EXPECT_TRUE(rowShows(0, "abc"));
+}
+
+TEST(StatusTextPaint, PaintingLateShowsWhatPaintingEveryPrintShows) {
+  // The same prints on two grids: one painted after every print, as if
+  // drawn at once, one painted only now and then, as refreshes fall. At
+  // each of those paints the two frames must be equal, pixel for pixel.
+  Frame eager(640, 480);
+  Frame late(640, 480);
+  StatusText eagerText(eager);
+  StatusText lateText(late);
+  std::vector<std::string> prints;
+  for (int n = 0; n < 400; ++n) {
+    std::string line = "name " + std::to_string(n);
+    if (n % 7 == 0) line += std::string(static_cast<size_t>(n % 170), 'L');
+    if (n % 11 == 0) line += "\tab\bX\rY";
+    if (n % 13 == 0) line += "\n\n\n";
+    prints.push_back(line);
+    prints.push_back("\r\n");
+    if (n % 50 == 0) prints.push_back(std::string(80 * 61, 'f'));
+  }
+  int paints = 0;
+  size_t nextPaint = 0;
+  for (size_t i = 0; i < prints.size(); ++i) {
+    const auto* bytes =
+        reinterpret_cast<const unsigned char*>(prints[i].data());
+    printText(eagerText, bytes, prints[i].size(), nullptr);
+    printText(lateText, bytes, prints[i].size(), nullptr);
+    eagerText.paint();
+    if (i == nextPaint || i + 1 == prints.size()) {
+      lateText.paint();
+      ++paints;
+      ASSERT_TRUE(late.picture() == eager.picture()) << "after print " << i;
+      // Gaps of 1 to 97 prints: from no scroll at all to more than the
+      // whole grid.
+      nextPaint = i + 1 + (i * 37) % 97;
+    }
+  }
+  EXPECT_GT(paints, 10);
 }
 
 }  // namespace

@@ -44,6 +44,8 @@ int StatusWindow::open(int32_t width, int32_t height, int32_t bitsPerPixel,
 }
 
 bool StatusWindow::tryOpen(DisplayMethod& method, DisplayForm form) {
+  // No thread for a window system that is surely not there.
+  if (!method.reachable()) return false;
   {
     std::lock_guard<std::mutex> guard(attemptMutex_);
     attempt_ = Attempt::kStarting;
@@ -111,17 +113,26 @@ void StatusWindow::windowThread(DisplayMethod* method, DisplayForm form) {
 
 void StatusWindow::refreshUntilStopped(DisplayMethod& method) {
   while (running_) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kRefreshIntervalMs));
-    std::lock_guard<FrameLock> guard(frame_->lock());
-    if (active_ || !fullScreen_) {
-      method.present(*frame_);
-      frame_->clearMarks();
+    {
+      std::unique_lock<std::mutex> lock(stopMutex_);
+      stopRequested_.wait_for(lock,
+                              std::chrono::milliseconds(kRefreshIntervalMs),
+                              [this] { return !running_; });
     }
-    if (!method.pumpMessages(*this)) return;
-    if (switchRequested_) {
-      switchRequested_ = false;
-      if (!switchFullScreen(method)) return;
+    {
+      std::lock_guard<FrameLock> guard(frame_->lock());
+      if (active_ || !fullScreen_) {
+        text_->paint();
+        method.present(*frame_);
+        frame_->clearMarks();
+      }
+      if (!method.pumpMessages(*this)) return;
+      if (switchRequested_) {
+        switchRequested_ = false;
+        if (!switchFullScreen(method)) return;
+      }
     }
+    method.show();
   }
 }
 
@@ -155,7 +166,11 @@ bool StatusWindow::keyTest() {
 
 void StatusWindow::close() {
   if (!open_) return;
-  running_ = false;
+  {
+    std::lock_guard<std::mutex> guard(stopMutex_);
+    running_ = false;
+  }
+  stopRequested_.notify_all();
   // The window thread needs the lock to finish its cycle.
   frame_->lock().releaseIfHeld();
   thread_.join();

@@ -95,6 +95,10 @@ class StatusWindow : public WindowBackEnd, private DisplayEvents {
 
   // Written only by the main thread, read by the window thread each cycle.
   std::atomic<bool> running_{false};
+  // Ends the window thread's wait between cycles early when running_ is
+  // cleared, so that close() need not wait out the rest of it.
+  std::mutex stopMutex_;
+  std::condition_variable stopRequested_;
 
   std::mutex attemptMutex_;
   std::condition_variable attemptChanged_;

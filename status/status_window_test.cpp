@@ -99,6 +99,8 @@ TEST_F(StatusWindowTest, EveryMethodWindowedThenEveryOneFullScreen) {
        1,
        {"A open windowed", "B open windowed", "A open full", "B open full"}},
       {{"A connect", "B connect"}, 1, {}},
+      {{"A reachable"}, 0, {"B open windowed"}},
+      {{"A reachable", "B reachable"}, 1, {}},
   };
   for (const Case& c : cases) {
     Script script;
@@ -127,6 +129,13 @@ TEST_F(StatusWindowTest, EveryMethodWindowedThenEveryOneFullScreen) {
         const std::vector<std::string> cleanup = {
             method + " close", method + " saver on", method + " disconnect"};
         EXPECT_EQ(after, cleanup) << calls[i];
+      }
+    }
+    // A method that cannot be reached is not tried: no thread, no call.
+    for (const std::string method : {"A", "B"}) {
+      if (!script.refused.count(method + " reachable")) continue;
+      for (const std::string& call : calls) {
+        EXPECT_NE(call.substr(0, 1), method) << call;
       }
     }
     if (c.result == 1) {

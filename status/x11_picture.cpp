@@ -1,11 +1,10 @@
 #include "status/x11_picture.h"
 
-#include <X11/Xutil.h>
-
 #include <cstdint>
 #include <cstring>
 
 #include "status/frame.h"
+#include "status/x11_library.h"
 
 namespace scrpack {
 namespace {
@@ -61,6 +60,7 @@ void X11Picture::release() {
   XDestroyImage(image_);
   image_ = nullptr;
   pixels_.clear();
+  converted_.clear();
 }
 
 void X11Picture::convertRow(const Frame& frame, int y) {
@@ -93,17 +93,23 @@ void X11Picture::putRows(Display* display, Window window, GC gc, int x, int y,
             static_cast<unsigned>(width_), static_cast<unsigned>(count));
 }
 
-bool X11Picture::putChangedRows(const Frame& frame, Display* display,
-                                Window window, GC gc, int x, int y) {
-  if (!image_) return false;
-  bool put = false;
+void X11Picture::convertChangedRows(const Frame& frame) {
+  if (!image_) return;
   frame.forEachChangedBand([&](int first, int count) {
     for (int row = first; row < first + count; ++row) convertRow(frame, row);
-    // One request per band of changed rows.
-    putRows(display, window, gc, x, y, first, count);
-    put = true;
+    converted_.emplace_back(first, count);
   });
-  return put;
+}
+
+bool X11Picture::putConvertedRows(Display* display, Window window, GC gc, int x,
+                                  int y) {
+  if (!image_ || converted_.empty()) return false;
+  // One request per band of changed rows.
+  for (const std::pair<int, int>& band : converted_) {
+    putRows(display, window, gc, x, y, band.first, band.second);
+  }
+  converted_.clear();
+  return true;
 }
 
 }  // namespace scrpack

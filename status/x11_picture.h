@@ -6,6 +6,7 @@
 
 #include <X11/Xlib.h>
 
+#include <utility>
 #include <vector>
 
 namespace scrpack {
@@ -28,10 +29,12 @@ class X11Picture {
   void release();
   bool ready() const { return image_ != nullptr; }
 
-  // Converts the rows of |frame| whose marks are set, and puts each band
-  // of them at (x, y + row) of |window|. True when anything was put.
-  bool putChangedRows(const Frame& frame, Display* display, Window window,
-                      GC gc, int x, int y);
+  // Converts the rows of |frame| whose marks are set, and keeps them for
+  // putConvertedRows().
+  void convertChangedRows(const Frame& frame);
+  // Puts each band of rows converted since the last call at (x, y + row)
+  // of |window|. True when anything was put.
+  bool putConvertedRows(Display* display, Window window, GC gc, int x, int y);
   // Puts rows |first| to |first| + |count| - 1 as they are.
   void putRows(Display* display, Window window, GC gc, int x, int y, int first,
                int count);
@@ -43,6 +46,8 @@ class X11Picture {
   XImage* image_ = nullptr;
   std::vector<char> pixels_;  // the image's data
   bool directCopy_ = false;   // the frame's own layout and byte order
+  // Bands converted and not yet put: first row and count.
+  std::vector<std::pair<int, int>> converted_;
   int width_ = 0;
   int height_ = 0;
 };

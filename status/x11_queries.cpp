@@ -1,9 +1,9 @@
 #include "status/x11_queries.h"
 
 #include <X11/Xatom.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
+
+#include "status/x11_library.h"
 
 namespace scrpack {
 namespace {

@@ -111,6 +111,21 @@ TEST_F(PackRun, SeveralFilesChainTheirOffsets) {
                             {"c.jpg", std::string(300000, 'c')}}));
 }
 
+TEST_F(PackRun, ManyLinesArriveWholeAndInOrder) {
+  // Far more output than one write takes, in lines of many lengths.
+  std::string list;
+  std::vector<std::string> names;
+  for (int i = 0; i < 3000; ++i) {
+    names.push_back("n" +
+                    std::string(static_cast<size_t>(i % 97),
+                                static_cast<char>('a' + i % 26)) +
+                    std::to_string(i));
+    list += names.back() + "\r\n";
+  }
+  dir_.write("data/flist", list);
+  EXPECT_EQ(run().output, linesOf(names));
+}
+
 TEST_F(PackRun, MissingInputIsCreatedEmptyAndTakesNoRoom) {
   dir_.write("data/flist", "gone.jpg\nhere.jpg\n");
   dir_.write("data/here.jpg", "hhh");

@@ -42,6 +42,10 @@ class FakeConsole : public Console {
     raw.append(reinterpret_cast<const char*>(bytes), size);
     ++rawWrites;
   }
+  // Notes a status line's bounds and the prints made on the terminal
+  // surface so far: "[" and "<prints>]".
+  void beginLine() override { lines += "["; }
+  void endLine() override { lines += std::to_string(surface_.prints) + "]"; }
   void takeKeys(std::vector<uint32_t>* codes) override {
     codes->insert(codes->end(), waiting.begin(), waiting.end());
     waiting.clear();
@@ -51,6 +55,7 @@ class FakeConsole : public Console {
   RecordingSurface surface_;
   std::string raw;
   int rawWrites = 0;
+  std::string lines;
   std::vector<uint32_t> waiting;
 };
 

@@ -67,6 +67,11 @@ class FakeDisplay : public DisplayMethod {
   FakeDisplay(std::string name, Script& script)
       : name_(std::move(name)), script_(script) {}
 
+  // Not recorded; refused as "A reachable".
+  bool reachable() const override {
+    std::lock_guard<std::mutex> guard(script_.mutex);
+    return script_.refused.count(name_ + " reachable") == 0;
+  }
   bool connect() override { return record("connect"); }
   void suspendScreenSaver() override {
     record("saver off");

@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     print("\r\n");
     start = end + 1;
   }
+  text.paint();
   std::ofstream out(argv[2], std::ios::binary);
   out << "P6\n" << frame.width() << " " << frame.height() << "\n255\n";
   for (uint32_t pixel : frame.picture()) {

@@ -13,7 +13,7 @@ source "$(dirname "$0")/checks.sh"
 
 # Starts the tool in a fresh pane of 60 x 12 cells and waits until it has
 # ended; the pane stays so its screen can be read. Sets $seconds.
-run_in_pane() {  # run_in_pane KEY_DELAY (empty: no key)
+run_in_pane() {  # run_in_pane KEY_DELAY (empty: no key) [RESIZE_DELAY COLUMNS]
   local key_delay=$1
   rm -f "$work/done" "$work/velkoscr"
   [[ -n $socket ]] && tmux -L "$socket" kill-server 2>/dev/null
@@ -24,6 +24,10 @@ run_in_pane() {  # run_in_pane KEY_DELAY (empty: no key)
   if [[ -n $key_delay ]]; then
     sleep "$key_delay"
     tmux -L "$socket" send-keys x
+  fi
+  if [[ -n ${2:-} ]]; then
+    sleep "$2"
+    tmux -L "$socket" resize-window -x "$3"
   fi
   for _ in $(seq 200); do
     [[ -s $work/done ]] && break
@@ -60,6 +64,28 @@ run_in_pane 0.5
 check "key during packing: exit status 0" test "$status" = 0
 check "key during packing ends the pause at once" test "$millis" -lt 3000
 check "key during packing: pack written" test "$(stat -c %s "$work/velkoscr")" = 1537
+
+# A name that fills the bottom row exactly: no scroll once it is written
+# (the pending wrap), then its CR LF scrolls twice, so an empty row follows
+# it and the next line stands on the bottom row.
+full=$(printf 'w%.0s' $(seq 60))
+{ for i in $(seq 11); do printf 'l%d\r\n' "$i"; done
+  printf '%s\r\nafter\r\n' "$full"; } > "$work/data/flist"
+run_in_pane ""
+check "full bottom row: exit status 0" test "$status" = 0
+mapfile -t rows <<< "$screen"
+check "full bottom row: the name, one empty row, the next line" \
+  test "${rows[7]}|${rows[8]}|${rows[9]}|${rows[10]}" = \
+       "$full||after|Jpeg files are packed to velkoscr"
+
+# A wider terminal during the run: later lines use the new width. The bells
+# pace the first lines, so the resize comes before the long name.
+wide=$(printf 'z%.0s' $(seq 70))
+printf 'a\a\r\nb\a\r\nc\a\r\nd\a\r\n%s\r\n' "$wide" > "$work/data/flist"
+run_in_pane "" 0.4 80
+check "resized: exit status 0" test "$status" = 0
+check "resized: the long name on one row of the wider terminal" \
+  grep -qx "$wide" <<< "$screen"
 
 # A hang-up or termination request is the console's close notice: it ends
 # the pause like a key, and the run still ends normally with status 0.

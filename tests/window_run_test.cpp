@@ -29,7 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kNames = 3000;
+constexpr int kNames = 10000;
 constexpr size_t kBigSize = 8 << 20;
 constexpr size_t kPackSize = 1536 + kBigSize;
 const char kTitle[] = "scrpack";
@@ -184,6 +184,7 @@ TEST_F(WindowedRun, NoKeyGivesTheWholePauseWithEveryLineShown) {
   for (const std::string& line : directoryPassLines()) printLine(line);
   for (const std::string& name : listedNames()) printLine(name);
   printLine(kFinal);
+  text.paint();
   std::vector<uint32_t> expected = frame.picture();
   for (uint32_t& p : expected) p &= 0xFFFFFFu;
   EXPECT_TRUE(shown == expected) << "the window does not show the last lines";
@@ -211,8 +212,11 @@ TEST_F(WindowedRun, CloseButtonEndsThePauseAndTheWindowStaysToTheEnd) {
   const XID window = waitForWindow(client);
   client.sendDeleteWindow(window);
   const double closeAt = now();
+  // A few refresh cycles: the tool has taken the request, and the window
+  // must outlast it while the packing goes on.
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_TRUE(client.viewable(window)) << "closed by the close button";
   const double packedAt = waitUntilPacked();
-  EXPECT_TRUE(client.viewable(window));
   ToolRun result;
   const double exitAt = finish(&result);
   EXPECT_LT(closeAt, packedAt)
