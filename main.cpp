@@ -27,6 +27,13 @@ int main(int argc, char** argv) {
     case scrpack::Command::kPack:
       break;
   }
-  scrpack::StatusOutput status(scrpack::StatusWindow::Create());
+#ifdef SCRPACK_WRITE_THROUGH
+  // A build for the tests only: every print leaves at once, so that a test
+  // that reads the output from a pipe knows how far the run has come.
+  constexpr size_t kBatchBytes = 1;
+#else
+  constexpr size_t kBatchBytes = scrpack::kBatchBytes;
+#endif
+  scrpack::StatusOutput status(scrpack::StatusWindow::Create(), kBatchBytes);
   return scrpack::runPacking(status);
 }

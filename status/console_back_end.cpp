@@ -4,7 +4,8 @@
 
 namespace scrpack {
 
-ConsoleBackEnd::ConsoleBackEnd(BellFunction bell) : bell_(std::move(bell)) {}
+ConsoleBackEnd::ConsoleBackEnd(BellFunction bell, size_t batchBytes)
+    : bell_(std::move(bell)), batchBytes_(batchBytes) {}
 
 ConsoleBackEnd::ConsoleBackEnd(std::unique_ptr<Console> console,
                                BellFunction bell)
@@ -35,7 +36,8 @@ void ConsoleBackEnd::print(const unsigned char* bytes, size_t size) {
     redirected_ = std::make_unique<BatchedOutput>(
         [console](const unsigned char* text, size_t length) {
           console->writeRaw(text, length);
-        });
+        },
+        batchBytes_);
   }
   redirected_->append(bytes, size);
 }

@@ -21,7 +21,9 @@ constexpr size_t kConsoleKeySlots = 512;
 
 class ConsoleBackEnd {
  public:
-  explicit ConsoleBackEnd(BellFunction bell);
+  // Redirected output leaves in writes of up to |batchBytes|; a batch of 1
+  // writes every print at once.
+  explicit ConsoleBackEnd(BellFunction bell, size_t batchBytes = kBatchBytes);
   // For tests: a console of one's own.
   ConsoleBackEnd(std::unique_ptr<Console> console, BellFunction bell);
 
@@ -45,6 +47,7 @@ class ConsoleBackEnd {
  private:
   std::unique_ptr<Console> console_;
   BellFunction bell_;
+  const size_t batchBytes_ = kBatchBytes;
   KeyRing<kConsoleKeySlots> keys_;
   std::vector<uint32_t> incoming_;
   // Made with the first redirected print; goes before console_.

@@ -15,9 +15,10 @@ void systemBell() { platform::beep(kBellHz, kBellMs); }
 
 }  // namespace
 
-StatusOutput::StatusOutput(std::unique_ptr<WindowBackEnd> window)
+StatusOutput::StatusOutput(std::unique_ptr<WindowBackEnd> window,
+                           size_t batchBytes)
     : StatusOutput(std::move(window),
-                   std::make_unique<ConsoleBackEnd>(systemBell),
+                   std::make_unique<ConsoleBackEnd>(systemBell, batchBytes),
                    platform::sleepMilliseconds) {}
 
 StatusOutput::StatusOutput(std::unique_ptr<WindowBackEnd> window,

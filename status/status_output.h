@@ -31,7 +31,9 @@ class WindowBackEnd {
 class StatusOutput {
  public:
   // |window| may be null: then no window can ever be opened.
-  explicit StatusOutput(std::unique_ptr<WindowBackEnd> window);
+  // Redirected output leaves in writes of up to |batchBytes|.
+  explicit StatusOutput(std::unique_ptr<WindowBackEnd> window,
+                        size_t batchBytes = kBatchBytes);
   StatusOutput(std::unique_ptr<WindowBackEnd> window,
                std::unique_ptr<ConsoleBackEnd> console, SleepFunction sleep);
   ~StatusOutput();

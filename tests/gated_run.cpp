@@ -36,7 +36,9 @@ GatedRun::GatedRun(const std::filesystem::path& workDir, size_t allowed,
     ::close(pipe[1]);
     return;
   }
-  ToolCommand command(options);
+  ToolOptions held = options;
+  if (held.program.empty()) held.program = SCRPACK_WRITE_THROUGH_BINARY;
+  ToolCommand command(held);
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int in = ::open("/dev/null", O_RDWR);

@@ -6,8 +6,10 @@
 // A pipe takes new bytes only into free room after its last bytes or into
 // a page of its own, so once the tool has written those bytes (the pipe is
 // full), its next write blocks until the test lets it go: whatever the tool
-// does after that write has not happened yet. Status lines are written one
-// at a time, so |allowed| is the length of the lines to let through.
+// does after that write has not happened yet. The tool held is a build of
+// scrpack that writes every print at once (scrpack gathers redirected
+// output into larger writes), so |allowed| is the length of the lines to
+// let through.
 #ifndef SCRPACK_TESTS_GATED_RUN_H_
 #define SCRPACK_TESTS_GATED_RUN_H_
 

@@ -71,6 +71,8 @@ check "key during packing: pack written" test "$(stat -c %s "$work/velkoscr")" =
 full=$(printf 'w%.0s' $(seq 60))
 { for i in $(seq 11); do printf 'l%d\r\n' "$i"; done
   printf '%s\r\nafter\r\n' "$full"; } > "$work/data/flist"
+# Every listed file exists, so no problem line moves the rows.
+for name in $(seq -f 'l%g' 11) "$full" after; do : > "$work/data/$name"; done
 run_in_pane ""
 check "full bottom row: exit status 0" test "$status" = 0
 mapfile -t rows <<< "$screen"
@@ -82,6 +84,8 @@ check "full bottom row: the name, one empty row, the next line" \
 # pace the first lines, so the resize comes before the long name.
 wide=$(printf 'z%.0s' $(seq 70))
 printf 'a\a\r\nb\a\r\nc\a\r\nd\a\r\n%s\r\n' "$wide" > "$work/data/flist"
+for name in a b c d; do : > "$work/data/$name"$'\a'; done
+: > "$work/data/$wide"
 run_in_pane "" 0.4 80
 check "resized: exit status 0" test "$status" = 0
 check "resized: the long name on one row of the wider terminal" \
