@@ -31,7 +31,8 @@ using scrpack::test::Xvfb;
 double seconds(clockid_t clock) {
   timespec now;
   if (::clock_gettime(clock, &now) != 0) return 0;
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+  return static_cast<double>(now.tv_sec) +
+         static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 // CPU seconds of another process, from /proc.

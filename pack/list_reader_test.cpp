@@ -170,8 +170,7 @@ TEST(ListReader, ReadFailureEndsTheListWhereItHappens) {
   for (int i = 0; i < 10000; ++i) list += "name" + std::to_string(i) + "\n";
   const size_t good = 64 * 1024 + 10;
   ListReader reader;
-  reader.open(
-      std::unique_ptr<platform::FileHandle>(new FailingFile(list, good)));
+  reader.open(std::make_unique<FailingFile>(list, good));
   std::vector<std::string> names = readAll(reader);
   EXPECT_TRUE(reader.readFailed());
   EXPECT_EQ(reader.readFailure(), "Input/output error");
@@ -180,8 +179,7 @@ TEST(ListReader, ReadFailureEndsTheListWhereItHappens) {
   EXPECT_GT(names.size(), 1000u);
 
   ListReader healthy;
-  healthy.open(std::unique_ptr<platform::FileHandle>(
-      new FailingFile(list, list.size() + 1)));
+  healthy.open(std::make_unique<FailingFile>(list, list.size() + 1));
   readAll(healthy);
   EXPECT_FALSE(healthy.readFailed()) << "the end of the file is no failure";
 }

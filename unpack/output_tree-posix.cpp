@@ -205,7 +205,7 @@ std::unique_ptr<OutputTree> OutputTree::open(const std::string& dir,
     *error = std::strerror(errno);
     return nullptr;
   }
-  return std::unique_ptr<OutputTree>(new PosixOutputTree(fd));
+  return std::make_unique<PosixOutputTree>(fd);
 }
 
 PathRules OutputTree::rules() { return PathRules::kPosix; }

@@ -167,7 +167,7 @@ std::unique_ptr<OutputTree> OutputTree::open(const std::string& dir,
     *error = "not a directory";
     return nullptr;
   }
-  return std::unique_ptr<OutputTree>(new Win32OutputTree(dir));
+  return std::make_unique<Win32OutputTree>(dir);
 }
 
 PathRules OutputTree::rules() { return PathRules::kWindows; }
