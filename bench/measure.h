@@ -16,7 +16,7 @@ enum class Output {
 };
 
 struct Measured {
-  bool ok = false;      // started and exited with status 0
+  bool ok = false;      // started and exited with status 0 or 1
   double seconds = 0;   // from fork to exit
   long peakRssKiB = 0;  // VmHWM, highest seen
   long privateKiB = 0;  // Private_Clean + Private_Dirty, highest seen
