@@ -12,8 +12,8 @@ const KaitaiStructCompiler = require('kaitai-struct-compiler');
 
 async function main() {
   const [ksyPath, packPath] = process.argv.slice(2);
-  const spec = yaml.load(fs.readFileSync(ksyPath, 'utf8'));
-  const files = await KaitaiStructCompiler.compile('javascript', spec, null,
+  const description = yaml.load(fs.readFileSync(ksyPath, 'utf8'));
+  const files = await KaitaiStructCompiler.compile('javascript', description, null,
                                                   false);
   const source = Object.values(files)[0];
   // The generated module defines itself through UMD; give it a CommonJS
