@@ -52,7 +52,7 @@ EntryPath refused(const char* why) {
 }  // namespace
 
 EntryPath entryPath(const std::string& name, PathRules rules) {
-  if (name.empty()) return refused("has an empty name");
+  if (name.empty()) return refused("is empty");
   if (isSeparator(name[0])) return refused("is an absolute path");
   const char first = static_cast<char>(name[0] | 0x20);  // ASCII lower
   if (name.size() >= 2 && first >= 'a' && first <= 'z' && name[1] == ':') {
