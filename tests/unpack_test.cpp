@@ -214,7 +214,7 @@ TEST_F(Unpack, ExtractRefusesNamesThatLeaveTheDirectory) {
       {"C:escape.jpg", "", "drive letter"},
       {"c:\\escape.jpg", "", "drive letter"},
       {std::string("esc\0ape.jpg", 11), "", "zero byte"},
-      {"", "", "empty name"},
+      {"", "", "the name is empty"},
       {"link/escape.jpg", "link-dir", "a symlink is on the way"},
       {"escape.jpg", "link-file", "a symlink is on the way"},
       {"file/x.jpg", "file-on-way", "in the way"},
